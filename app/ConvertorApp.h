@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CDesktop;
+class CFile;
+
+// The application: one run from the first pick to the end of the program.
+class CConvertorApp {
+public:
+    explicit CConvertorApp(CDesktop& desktop);
+
+    // Picks and converts until the user is done; true when the run is over.
+    bool RunConverter();
+
+    // Writes the database of one input that is open for reading; a written
+    // database shows only in the converted-files list.
+    void ConvertFile(CFile& input);
+
+    // Opens `name` for writing, asking before replacing an existing file.
+    // True with `output` open and empty; false, with any message shown.
+    bool OpenOutputFile(CFile& output, const std::string& name);
+
+    // Hands every database written in this run to the handheld installer.
+    void InstallToHandheld();
+
+    const std::string& GetTitle() const { return m_title; }
+    const std::vector<std::string>& GetConvertedFiles() const { return m_convertedFiles; }
+
+private:
+    int ShowMessage(const std::string& text, unsigned style);
+
+    CDesktop& m_desktop;
+    std::string m_title;
+    std::vector<std::string> m_convertedFiles;
+};

@@ -1,0 +1,30 @@
+#include "app/ConvertorApp.h"
+#include "platform/DesktopFactory.h"
+#include "platform/ProcessSetup.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+int RunProgram() {
+    PrepareProcess();
+    const std::unique_ptr<CDesktop> desktop = CreateDesktop();
+    CConvertorApp app(*desktop);
+    app.RunConverter();
+    // Nothing of the run is reported through the exit status.
+    return 0;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return RunProgram();
+}
+#else
+int main() {
+    return RunProgram();
+}
+#endif

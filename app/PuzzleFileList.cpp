@@ -1,0 +1,27 @@
+#include "app/PuzzleFileList.h"
+
+#include "app/Messages.h"
+#include "app/PuzzleFileDialog.h"
+#include "platform/SelectionBuffer.h"
+
+bool CPuzzleFileList::PickFiles(CDesktop& desktop, const std::string& title) {
+    m_paths.clear();
+    // No kOfnNoChangeDir: the confirmed selection's folder becomes the
+    // working folder, where the run opens the bare names.
+    CPuzzleFileDialog dialog(
+        kOfnAllowMultiSelect | kOfnHideReadOnly | kOfnExplorer | kOfnEnableHook | kOfnEnableSizing,
+        kPuzzleFilter, kIconResource, kConvertCaption, kExitCaption);
+    dialog.SetTitle(title);
+    std::vector<char> selection(kSelectionBufferSize, '\0');
+    switch (dialog.DoModal(desktop, selection)) {
+        case EPickOutcome::kConfirmed:
+            m_paths = UnpackSelection(selection);
+            return true;
+        case EPickOutcome::kBufferTooSmall:
+            desktop.ShowMessageBox(kTooManyFilesMessage, title, kMbOk | kMbIconStop);
+            return false;
+        case EPickOutcome::kCancelled:
+            break;
+    }
+    return false;
+}

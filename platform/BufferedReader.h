@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+class CFile;
+
+// Reads a file through a buffer, delivering full pieces until the end.
+class CBufferedReader {
+public:
+    static constexpr std::size_t kBufferSize = 4096;
+
+    explicit CBufferedReader(CFile& file);
+
+    // Fills `buffer` with `size` bytes, fewer only at the end of the file or
+    // after a read error.
+    std::size_t Read(void* buffer, std::size_t size);
+    bool HasFailed() const { return m_failed; }
+
+private:
+    CFile& m_file;
+    std::vector<unsigned char> m_buffer;
+    std::size_t m_next = 0;
+    std::size_t m_end = 0;
+    bool m_failed = false;
+    bool m_atEnd = false;
+};

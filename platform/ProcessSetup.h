@@ -1,0 +1,4 @@
+#pragma once
+
+// Settles how the process meets the system before the run starts.
+void PrepareProcess();

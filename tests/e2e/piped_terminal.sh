@@ -1,0 +1,74 @@
+#!/bin/sh
+# Runs the built program with piped answers, as a scripting user would.
+set -u
+program=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# run NAME INPUT: runs the program in $work/NAME with INPUT on standard input.
+run() {
+    mkdir -p "$work/$1"
+    (cd "$work/$1" && printf '%b' "$2" | timeout 20 "$program" >"$work/$1.out" 2>&1)
+    status=$?
+    [ "$status" -eq 0 ] || fail "$1: exit status $status"
+}
+
+expect_text() {
+    grep -q -F -- "$2" "$work/$1.out" || fail "$1: missing text: $2"
+}
+
+size_of() { wc -c <"$1" | tr -d ' '; }
+
+# Exit at the first picker, with standard input closed.
+mkdir -p "$work/cancel"
+(cd "$work/cancel" && timeout 20 "$program" </dev/null >"$work/cancel.out" 2>&1) ||
+    fail "cancel: exit status $?"
+expect_text cancel "Quintar Puzzle Convertor"
+expect_text cancel "Files of type: Across Lite (*.puz)"
+[ -z "$(ls -A "$work/cancel")" ] || fail "cancel: files were written"
+
+# Two puzzles, one with a blank in its name; install question answered.
+mkdir -p "$work/convert"
+head -c 5000 /dev/urandom >"$work/convert/a.puz"
+printf 'x' >"$work/convert/Sunday Puzzle.puz"
+run convert 'a.puz "Sunday Puzzle.puz"\nyes\n'
+[ "$(size_of "$work/convert/a.pdb")" = $((78 + 2 * 4104)) ] || fail "convert: a.pdb size"
+[ "$(size_of "$work/convert/Sunday Puzzle.pdb")" = $((78 + 4104)) ] || fail "convert: size"
+[ "$(dd if="$work/convert/a.pdb" bs=1 skip=60 count=8 2>/dev/null)" = puzlQntr ] ||
+    fail "convert: type and creator"
+[ "$(head -c 13 "$work/convert/Sunday Puzzle.pdb")" = "Sunday Puzzle" ] || fail "convert: name"
+expect_text convert "Do you want them to be installed to the handheld"
+
+# An open failure stops the batch and brings the picker back.
+mkdir -p "$work/again"
+printf 'a' >"$work/again/a.puz"
+printf 'c' >"$work/again/c.puz"
+run again 'a.puz b.puz c.puz\nno\n\n'
+expect_text again "$(printf 'Conversion failed. Could not open following puzzle file:\nb.puz')"
+[ -f "$work/again/a.pdb" ] || fail "again: a.pdb missing"
+[ ! -e "$work/again/c.pdb" ] || fail "again: c.pdb written after the failure"
+[ "$(grep -c '^Folder: ' "$work/again.out")" = 2 ] || fail "again: picker not shown twice"
+
+# A declined overwrite leaves the old database alone and asks nothing more.
+mkdir -p "$work/decline"
+printf 'new' >"$work/decline/a.puz"
+printf 'old' >"$work/decline/a.pdb"
+run decline 'a.puz\nno\n'
+[ "$(cat "$work/decline/a.pdb")" = old ] || fail "decline: old database changed"
+expect_text decline "$(printf 'The following file already exists:\n%s/decline/a.pdb\nDo you wish to overwrite it?' "$work")"
+grep -q "installed to the handheld" "$work/decline.out" && fail "decline: install question asked"
+
+# A FIFO named like a puzzle is a file that cannot be opened, not a hang.
+mkdir -p "$work/fifo"
+mkfifo "$work/fifo/pipe.puz"
+run fifo 'pipe.puz\n'
+expect_text fifo "$(printf 'Could not open following puzzle file:\npipe.puz')"
+
+[ "$failures" -eq 0 ] && echo "all end-to-end runs passed"
+exit "$failures"

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "platform/SelectionBuffer.h"
+#include "platform/posix/SelectionLine.h"
+#include "platform/posix/TerminalDesktop.h"
+#include "tests/support/TestFiles.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+TEST(SelectionLineTest, SplitsOnBlanksAndKeepsQuotedBlanks) {
+    EXPECT_EQ(SplitSelectionLine("a.puz  b.puz\tc.puz\r"), (Names{"a.puz", "b.puz", "c.puz"}));
+    EXPECT_EQ(SplitSelectionLine("\"Sunday Puzzle.puz\" x.puz"),
+              (Names{"Sunday Puzzle.puz", "x.puz"}));
+    EXPECT_EQ(SplitSelectionLine("pre\"fix mid\"dle"), Names{"prefix middle"});
+    EXPECT_EQ(SplitSelectionLine("\"open ended"), Names{"open ended"});
+    EXPECT_EQ(SplitSelectionLine(" \"\" "), Names{});
+    EXPECT_EQ(SplitSelectionLine(""), Names{});
+}
+
+class TerminalDesktopTest : public ::testing::Test {
+protected:
+    EPickOutcome Pick(const std::string& typed) {
+        m_in.str(typed);
+        m_in.clear();
+        CTerminalDesktop desktop(m_in, m_out);
+        return desktop.ShowOpenFileDialog(m_request, m_selection);
+    }
+    int Ask(const std::string& typed, unsigned style) {
+        m_in.str(typed);
+        m_in.clear();
+        CTerminalDesktop desktop(m_in, m_out);
+        return desktop.ShowMessageBox("Question?\nReally?", "Caption", style);
+    }
+
+    CTempFolder m_folder;
+    std::istringstream m_in;
+    std::ostringstream m_out;
+    std::vector<char> m_selection = std::vector<char>(3072);
+    COpenFileDialogRequest m_request{"Title", {{"Across Lite (*.puz)", "*.puz"}}, 0, 128, "Convert",
+                                     "Exit"};
+};
+
+TEST_F(TerminalDesktopTest, ShowsTheFolderAndItsPuzzles) {
+    WriteBytes("b.puz", "");
+    WriteBytes("A.PUZ", "");
+    WriteBytes("notes.txt", "");
+    fs::create_directory("dir.puz");
+    EXPECT_EQ(Pick(""), EPickOutcome::kCancelled);
+    const std::string shown = m_out.str();
+    EXPECT_NE(shown.find("Title\nFiles of type: Across Lite (*.puz)\nFolder: " +
+                         m_folder.GetName() + "\n  A.PUZ\n  b.puz\n"),
+              std::string::npos)
+        << shown;
+    EXPECT_EQ(shown.find("notes.txt"), std::string::npos);
+    EXPECT_EQ(shown.find("dir.puz"), std::string::npos);
+    EXPECT_NE(shown.find("Convert"), std::string::npos);
+    EXPECT_NE(shown.find("Exit"), std::string::npos);
+}
+
+TEST_F(TerminalDesktopTest, EndOfInputIsExit) {
+    EXPECT_EQ(Pick(""), EPickOutcome::kCancelled);
+}
+
+TEST_F(TerminalDesktopTest, ConfirmedNamesLandInTheBufferAndMoveTheWorkingFolder) {
+    fs::create_directory("sub");
+    const std::string sub = m_folder.GetName() + "/sub";
+    ASSERT_EQ(Pick("sub/a.puz \"sub/b c.puz\"\n"), EPickOutcome::kConfirmed);
+    EXPECT_EQ(UnpackSelection(m_selection), (Names{sub + "/a.puz", sub + "/b c.puz"}));
+    EXPECT_EQ(fs::current_path(), fs::path(sub));
+}
+
+TEST_F(TerminalDesktopTest, FolderLineOpensTheFolderAndAsksAgain) {
+    fs::create_directory("sub");
+    WriteBytes("sub/in.puz", "");
+    ASSERT_EQ(Pick("sub\nin.puz\n"), EPickOutcome::kConfirmed);
+    EXPECT_EQ(UnpackSelection(m_selection), Names{m_folder.GetName() + "/sub/in.puz"});
+    EXPECT_NE(m_out.str().find("  in.puz\n"), std::string::npos);
+}
+
+TEST_F(TerminalDesktopTest, NamesFromSeveralFoldersAreRefused) {
+    fs::create_directory("sub");
+    ASSERT_EQ(Pick("a.puz sub/b.puz\n" + m_folder.GetName() + "/a.puz ./b.puz\n"),
+              EPickOutcome::kConfirmed);
+    EXPECT_NE(m_out.str().find("All files must be in one folder."), std::string::npos);
+    EXPECT_EQ(UnpackSelection(m_selection),
+              (Names{m_folder.GetName() + "/a.puz", m_folder.GetName() + "/b.puz"}));
+}
+
+TEST_F(TerminalDesktopTest, MissingFolderIsRefusedAndNotEntered) {
+    EXPECT_EQ(Pick("nowhere/a.puz\n"), EPickOutcome::kCancelled);
+    EXPECT_NE(m_out.str().find("The folder of nowhere/a.puz cannot be found."), std::string::npos);
+    EXPECT_EQ(fs::current_path(), m_folder.GetPath());
+}
+
+TEST_F(TerminalDesktopTest, OverlongSelectionLeavesTheWorkingFolder) {
+    fs::create_directory("sub");
+    std::string line;
+    for (int i = 0; i < 300; ++i) {
+        line += "sub/puzzle-" + std::to_string(i) + ".puz ";
+    }
+    EXPECT_EQ(Pick(line + "\n"), EPickOutcome::kBufferTooSmall);
+    EXPECT_EQ(fs::current_path(), m_folder.GetPath());
+}
+
+TEST_F(TerminalDesktopTest, MessagePrintsCaptionAndTextAsTheyStand) {
+    EXPECT_EQ(Ask("left for later\n", kMbOk | kMbIconStop), kIdOk);
+    EXPECT_EQ(m_out.str(), "\nCaption\nQuestion?\nReally?\n");
+    std::string rest;
+    EXPECT_TRUE(std::getline(m_in, rest));  // an OK box reads nothing
+}
+
+TEST_F(TerminalDesktopTest, OnlyYesMeansYes) {
+    for (const char* yes : {"y\n", "YES\n", " Yes \r\n", "yes"}) {
+        EXPECT_EQ(Ask(yes, kMbYesNo | kMbIconQuestion), kIdYes) << yes;
+    }
+    for (const char* no : {"n\n", "\n", "yess\n", "ok\n", ""}) {
+        EXPECT_EQ(Ask(no, kMbYesNo | kMbIconQuestion), kIdNo) << no;
+    }
+}
+
+}  // namespace

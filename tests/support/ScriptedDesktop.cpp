@@ -1,0 +1,62 @@
+#include "tests/support/ScriptedDesktop.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/SelectionBuffer.h"
+
+void CScriptedDesktop::AddPick(const std::string& folder, const std::vector<std::string>& names) {
+    m_picks.push_back({EPickOutcome::kConfirmed, folder, names});
+}
+
+void CScriptedDesktop::AddOutcome(EPickOutcome outcome) {
+    m_picks.push_back({outcome, {}, {}});
+}
+
+void CScriptedDesktop::AddAnswers(const std::vector<int>& answers) {
+    m_answers.insert(m_answers.end(), answers.begin(), answers.end());
+}
+
+EPickOutcome CScriptedDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& request,
+                                                  std::vector<char>& selection) {
+    m_requests.push_back(request);
+    if (m_picks.empty()) {
+        return EPickOutcome::kCancelled;
+    }
+    const CPick pick = m_picks.front();
+    m_picks.pop_front();
+    if (pick.outcome != EPickOutcome::kConfirmed) {
+        return pick.outcome;
+    }
+    if (!PackSelection(pick.folder, pick.names, selection)) {
+        return EPickOutcome::kBufferTooSmall;
+    }
+    std::filesystem::current_path(pick.folder);
+    return EPickOutcome::kConfirmed;
+}
+
+int CScriptedDesktop::ShowMessageBox(const std::string& text, const std::string& caption,
+                                     unsigned style) {
+    m_messages.push_back({text, caption, style});
+    if ((style & kMbButtonMask) != kMbYesNo) {
+        return kIdOk;
+    }
+    if (m_answers.empty()) {
+        ADD_FAILURE() << "unscripted question: " << text;
+        return kIdNo;
+    }
+    const int answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
+}
+
+std::string CScriptedDesktop::FindAssociatedProgram(const std::string& file) {
+    m_lookups.push_back(file);
+    return m_associatedProgram;
+}
+
+void CScriptedDesktop::StartProgram(const std::string& program,
+                                    const std::vector<std::string>& files) {
+    m_starts.push_back({program, files});
+}
