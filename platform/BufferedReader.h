@@ -3,9 +3,10 @@
 #include <cstddef>
 #include <vector>
 
-class CFile;
+#include "platform/File.h"
 
-// Reads a file through a buffer, delivering full pieces until the end.
+// Reads a file through a buffer, delivering full pieces until the end. A
+// request at least as large as the buffer is read straight into place.
 class CBufferedReader {
 public:
     static constexpr std::size_t kBufferSize = 4096;
@@ -15,6 +16,9 @@ public:
     // Fills `buffer` with `size` bytes, fewer only at the end of the file or
     // after a read error.
     std::size_t Read(void* buffer, std::size_t size);
+    // Fills `pieces` in order, as Read into them laid end to end would; the
+    // pieces are used up as they fill.
+    std::size_t Read(std::vector<CFile::CPiece>& pieces);
     bool HasFailed() const { return m_failed; }
 
 private:

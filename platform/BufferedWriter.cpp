@@ -9,6 +9,14 @@ CBufferedWriter::CBufferedWriter(CFile& file) : m_file(file), m_buffer(kBufferSi
 
 void CBufferedWriter::Write(const void* data, std::size_t size) {
     const auto* in = static_cast<const unsigned char*>(data);
+    // A piece the buffer could not hold goes to the file whole, behind what
+    // the buffer holds, rather than in buffer-sized bits.
+    if (size >= m_buffer.size()) {
+        if (Flush() && !m_file.Write(in, size)) {
+            m_failed = true;
+        }
+        return;
+    }
     while (size > 0 && !m_failed) {
         if (m_used == m_buffer.size()) {
             Flush();

@@ -5,7 +5,8 @@
 
 class CFile;
 
-// Writes a file through a buffer. After the first failed write it drops
+// Writes a file through a buffer; a piece at least as large as the buffer
+// goes to the file whole. After the first failed write it drops
 // everything further, so a caller need only check once, after Flush.
 class CBufferedWriter {
 public:

@@ -33,6 +33,13 @@ public:
     bool Truncate();
     // Bytes read, 0 at the end of the file, -1 on a read error.
     std::ptrdiff_t Read(void* buffer, std::size_t size);
+    // One stretch of memory a scattered read fills.
+    struct CPiece {
+        void* data;
+        std::size_t size;
+    };
+    // Reads into `pieces` in order as one Read into them laid end to end would.
+    std::ptrdiff_t ReadScattered(const CPiece* pieces, std::size_t count);
     // Writes all `size` bytes or reports failure.
     bool Write(const void* data, std::size_t size);
 

@@ -1,5 +1,6 @@
 #include "streamdb/StreamBlockArray.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/BufferedWriter.h"
@@ -42,7 +43,24 @@ void Put(unsigned char* at, T stored) {
 }  // namespace
 
 void CStreamBlockArray::AddBlock(const unsigned char* bytes, std::size_t length) {
-    m_blocks.emplace_back().SetData(bytes, length);
+    std::size_t free = 0;
+    unsigned char* record = GetFreeRecords(free);
+    m_blocks.emplace_back(record).SetData(bytes, length);
+    --m_freeInPiece;
+}
+
+unsigned char* CStreamBlockArray::GetFreeRecords(std::size_t& count) {
+    if (m_freeInPiece == 0) {
+        const std::size_t records = m_pieces.empty()
+                                        ? kRecordsInFirstPiece
+                                        : std::min(kRecordsPerPiece, 2 * m_pieces.back().GetSize() /
+                                                                         CStreamBlock::kRecordSize);
+        m_pieces.emplace_back(records * CStreamBlock::kRecordSize);
+        m_freeInPiece = records;
+    }
+    const CBulkMemory& piece = m_pieces.back();
+    count = m_freeInPiece;
+    return piece.GetData() + piece.GetSize() - m_freeInPiece * CStreamBlock::kRecordSize;
 }
 
 void CStreamBlockArray::WriteDatabase(CBufferedWriter& output) const {
@@ -77,7 +95,22 @@ void CStreamBlockArray::WriteDatabase(CBufferedWriter& output, std::uint32_t tim
         output.Write(entry, sizeof entry);
         offset += m_blocks[i].GetSize();
     }
+    // Records that lie side by side in memory go out as one piece, which the
+    // writer hands to the file whole.
+    const unsigned char* run = nullptr;
+    std::size_t runSize = 0;
     for (const CStreamBlock& block : m_blocks) {
-        output.Write(block.GetData(), block.GetSize());
+        if (run != nullptr && run + runSize == block.GetData()) {
+            runSize += block.GetSize();
+            continue;
+        }
+        if (runSize > 0) {
+            output.Write(run, runSize);
+        }
+        run = block.GetData();
+        runSize = block.GetSize();
+    }
+    if (runSize > 0) {
+        output.Write(run, runSize);
     }
 }

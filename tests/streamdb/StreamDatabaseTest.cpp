@@ -38,7 +38,13 @@ protected:
 };
 
 TEST_F(StreamDatabaseTest, CarriesEveryInputSizeAroundRecordBoundaries) {
-    for (const std::size_t size : {0, 1, 4087, 4088, 4089, 5000, 3 * 4088, 3 * 4088 + 1}) {
+    // Records are kept in pieces of memory of 16, 32, ... and at most 512
+    // records; the sizes that fill one exactly and spill into the next count.
+    constexpr std::size_t kPayload = 4088;
+    for (const std::size_t size :
+         {std::size_t{0}, std::size_t{1}, kPayload - 1, kPayload, kPayload + 1, std::size_t{5000},
+          3 * kPayload + 1, 16 * kPayload, 16 * kPayload + 1, 496 * kPayload - 1, 496 * kPayload,
+          1008 * kPayload + 1, 1520 * kPayload + 7}) {
         SCOPED_TRACE(size);
         const std::string input = MakeBytes(size, static_cast<unsigned>(size));
         const std::string database = WriteThrough(input);
