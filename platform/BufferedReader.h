@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "platform/File.h"
+class CFile;
 
 // Reads a file through a buffer, delivering full pieces until the end. A
 // request at least as large as the buffer is read straight into place.
@@ -16,10 +16,8 @@ public:
     // Fills `buffer` with `size` bytes, fewer only at the end of the file or
     // after a read error.
     std::size_t Read(void* buffer, std::size_t size);
-    // Fills `pieces` in order, as Read into them laid end to end would; the
-    // pieces are used up as they fill.
-    std::size_t Read(std::vector<CFile::CPiece>& pieces);
     bool HasFailed() const { return m_failed; }
+    CFile& GetFile() const { return m_file; }
 
 private:
     CFile& m_file;

@@ -9,14 +9,6 @@ CBufferedWriter::CBufferedWriter(CFile& file) : m_file(file), m_buffer(kBufferSi
 
 void CBufferedWriter::Write(const void* data, std::size_t size) {
     const auto* in = static_cast<const unsigned char*>(data);
-    // A piece the buffer could not hold goes to the file whole, behind what
-    // the buffer holds, rather than in buffer-sized bits.
-    if (size >= m_buffer.size()) {
-        if (Flush() && !m_file.Write(in, size)) {
-            m_failed = true;
-        }
-        return;
-    }
     while (size > 0 && !m_failed) {
         if (m_used == m_buffer.size()) {
             Flush();
@@ -27,6 +19,12 @@ void CBufferedWriter::Write(const void* data, std::size_t size) {
         m_used += piece;
         in += piece;
         size -= piece;
+    }
+}
+
+void CBufferedWriter::WriteGathered(const std::vector<CFile::CPiece>& pieces) {
+    if (Flush() && !m_file.WriteGathered(pieces.data(), pieces.size())) {
+        m_failed = true;
     }
 }
 

@@ -3,10 +3,9 @@
 #include <cstddef>
 #include <vector>
 
-class CFile;
+#include "platform/File.h"
 
-// Writes a file through a buffer; a piece at least as large as the buffer
-// goes to the file whole. After the first failed write it drops
+// Writes a file through a buffer. After the first failed write it drops
 // everything further, so a caller need only check once, after Flush.
 class CBufferedWriter {
 public:
@@ -15,6 +14,9 @@ public:
     explicit CBufferedWriter(CFile& file);
 
     void Write(const void* data, std::size_t size);
+    // Writes `pieces` in order behind what the buffer holds, straight to the
+    // file, in as few writes as the system allows.
+    void WriteGathered(const std::vector<CFile::CPiece>& pieces);
     // Writes out what the buffer holds; false if any write so far has failed.
     bool Flush();
     bool HasFailed() const { return m_failed; }

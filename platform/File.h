@@ -33,15 +33,15 @@ public:
     bool Truncate();
     // Bytes read, 0 at the end of the file, -1 on a read error.
     std::ptrdiff_t Read(void* buffer, std::size_t size);
-    // One stretch of memory a scattered read fills.
-    struct CPiece {
-        void* data;
-        std::size_t size;
-    };
-    // Reads into `pieces` in order as one Read into them laid end to end would.
-    std::ptrdiff_t ReadScattered(const CPiece* pieces, std::size_t count);
     // Writes all `size` bytes or reports failure.
     bool Write(const void* data, std::size_t size);
+    // One stretch of memory a gathered write takes.
+    struct CPiece {
+        const void* data;
+        std::size_t size;
+    };
+    // Writes `pieces` in order as one Write of them laid end to end would.
+    bool WriteGathered(const CPiece* pieces, std::size_t count);
 
     // The full path formed when the file was opened.
     const std::string& GetFilePath() const { return m_path; }
@@ -49,6 +49,9 @@ public:
     std::string GetFileName() const;
     // The name the desktop shows for the file; empty when it has none.
     std::string GetFileTitle() const;
+
+    // The system's handle of the open file, for the platform's own use.
+    std::intptr_t GetHandle() const { return m_handle; }
 
 private:
     static constexpr std::intptr_t kNoHandle = -1;

@@ -1,57 +1,46 @@
 #include "streamdb/BlockArrayFill.h"
 
-#include <algorithm>
-#include <cstring>
-#include <vector>
-
 #include "platform/BufferedReader.h"
-#include "streamdb/ByteOrder.h"
+#include "platform/FileMapping.h"
 #include "streamdb/StreamBlockArray.h"
 
 namespace {
 
-constexpr std::size_t kBlockHeaderSize = 8;
-constexpr std::size_t kMaxPayload = CStreamBlock::kRecordSize - kBlockHeaderSize;
-constexpr char kBlockTag[4] = {'D', 'B', 'L', 'K'};
-constexpr std::size_t kLengthField = 6;
-
-void PutBlockHeader(unsigned char* at, std::size_t payload) {
-    std::memset(at, 0, kBlockHeaderSize);
-    std::memcpy(at, kBlockTag, sizeof kBlockTag);
-    const std::uint16_t length = SwapWord(static_cast<std::uint16_t>(payload + kBlockHeaderSize));
-    std::memcpy(at + kLengthField, &length, sizeof length);
-}
+constexpr std::size_t kLargestInput = CStreamBlockArray::kMaxBlocks * CStreamBlock::kMaxPayload;
+// What one read takes in when the input is read: a whole number of payloads.
+constexpr std::size_t kReadPiece = 256 * CStreamBlock::kMaxPayload;
 
 }  // namespace
 
-// Each payload is read straight into its record, behind the room for its
-// header, for all the free records at hand with one scattered read.
 EFillResult FillBlockArray(CBufferedReader& input, CStreamBlockArray& blocks) {
-    std::vector<CFile::CPiece> pieces;
+    // The input's bytes are best left in the system's cache, where the writes
+    // of the database take them from without a copy in between.
+    CFileMapping mapping;
+    switch (mapping.Map(input.GetFile(), kLargestInput)) {
+        case CFileMapping::EResult::kMapped:
+            blocks.AddBlocks(mapping.GetData(), mapping.GetSize());
+            blocks.HoldInput(std::move(mapping));
+            return EFillResult::kFilled;
+        case CFileMapping::EResult::kTooLarge:
+            return EFillResult::kTooLarge;
+        case CFileMapping::EResult::kReadFailed:
+            return EFillResult::kReadFailed;
+        case CFileMapping::EResult::kUnmappable:
+            break;
+    }
     for (;;) {
-        std::size_t free = 0;
-        unsigned char* const records = blocks.GetFreeRecords(free);
-        pieces.clear();
-        for (std::size_t i = 0; i < free; ++i) {
-            pieces.push_back(
-                {records + i * CStreamBlock::kRecordSize + kBlockHeaderSize, kMaxPayload});
-        }
-        const std::size_t wanted = free * kMaxPayload;
-        const std::size_t got = input.Read(pieces);
+        unsigned char* const piece = blocks.MakeInputPiece(kReadPiece);
+        const std::size_t got = input.Read(piece, kReadPiece);
         if (input.HasFailed()) {
             return EFillResult::kReadFailed;
         }
-        unsigned char* record = records;
-        for (std::size_t at = 0; at < got; at += kMaxPayload) {
-            if (blocks.GetCount() == CStreamBlockArray::kMaxBlocks) {
-                return EFillResult::kTooLarge;
-            }
-            const std::size_t payload = std::min(kMaxPayload, got - at);
-            PutBlockHeader(record, payload);
-            blocks.AddBlock(record, payload + kBlockHeaderSize);
-            record += CStreamBlock::kRecordSize;
+        const std::size_t records =
+            (got + CStreamBlock::kMaxPayload - 1) / CStreamBlock::kMaxPayload;
+        if (blocks.GetCount() + records > CStreamBlockArray::kMaxBlocks) {
+            return EFillResult::kTooLarge;
         }
-        if (got < wanted) {
+        blocks.AddBlocks(piece, got);
+        if (got < kReadPiece) {
             return EFillResult::kFilled;
         }
     }

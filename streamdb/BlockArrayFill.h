@@ -9,5 +9,6 @@ enum class EFillResult {
     kTooLarge,  // more records than a database can count
 };
 
-// Cuts everything `input` delivers into stream blocks appended to `blocks`.
+// Cuts everything `input` delivers from the start of its file into stream
+// blocks appended to `blocks`, which then holds the bytes.
 EFillResult FillBlockArray(CBufferedReader& input, CStreamBlockArray& blocks);

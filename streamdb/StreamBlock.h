@@ -3,27 +3,29 @@
 #include <cstddef>
 #include <cstdint>
 
-// One record of a stream database: a block header, payload and filler,
-// always a full record in size. The record's memory is lent by the block list,
-// which keeps its records side by side in large pieces.
+// One record of a stream database: an 8-byte block header, 1 to 4088 bytes
+// of the input and filler, always a full record in size. The input bytes stay
+// where the block list holds them; header and filler are made as the record
+// is written.
 class CStreamBlock {
 public:
     static constexpr std::uint32_t kRecordSize = 4096;
+    static constexpr std::size_t kHeaderSize = 8;
+    static constexpr std::size_t kMaxPayload = kRecordSize - kHeaderSize;
     static constexpr unsigned char kFiller = 0x55;
 
-    // `record` is where the block's kRecordSize bytes will lie.
-    explicit CStreamBlock(unsigned char* record) : m_record(record) {}
+    // A block of the `length` (at most kMaxPayload) bytes at `payload`.
+    CStreamBlock(const unsigned char* payload, std::size_t length);
 
-    // Makes the record `length` bytes of `bytes` (at most kRecordSize), filled
-    // up behind them. The bytes may already lie in the record's own memory.
-    void SetData(const unsigned char* bytes, std::size_t length);
-    // The block holds no data any more; its memory stays with the list.
-    void FreeData() { m_size = 0; }
-
-    std::uint32_t GetSize() const { return m_size; }
-    const unsigned char* GetData() const { return m_size == 0 ? nullptr : m_record; }
+    // Puts the kHeaderSize bytes of the block header at `header`: "DBLK", two
+    // zero bytes, and the big-endian length of header and payload.
+    void GetHeader(unsigned char* header) const;
+    const unsigned char* GetPayload() const { return m_payload; }
+    std::size_t GetPayloadSize() const { return m_length; }
+    // Bytes the record takes in the file.
+    std::uint32_t GetSize() const { return kRecordSize; }
 
 private:
-    unsigned char* m_record;
-    std::uint32_t m_size = 0;
+    const unsigned char* m_payload;
+    std::size_t m_length;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/BufferedWriter.h"
 #include "streamdb/ByteOrder.h"
@@ -12,6 +13,8 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 78;
 constexpr std::size_t kEntrySize = 8;
+// Records per gathered write: some 1 MB, in three pieces each.
+constexpr std::size_t kRecordsPerWrite = 256;
 
 // Header fields: offsets into the header.
 constexpr std::size_t kNameField = 0;
@@ -42,25 +45,22 @@ void Put(unsigned char* at, T stored) {
 
 }  // namespace
 
-void CStreamBlockArray::AddBlock(const unsigned char* bytes, std::size_t length) {
-    std::size_t free = 0;
-    unsigned char* record = GetFreeRecords(free);
-    m_blocks.emplace_back(record).SetData(bytes, length);
-    --m_freeInPiece;
+void CStreamBlockArray::AddBlock(const unsigned char* payload, std::size_t length) {
+    m_blocks.emplace_back(payload, length);
 }
 
-unsigned char* CStreamBlockArray::GetFreeRecords(std::size_t& count) {
-    if (m_freeInPiece == 0) {
-        const std::size_t records = m_pieces.empty()
-                                        ? kRecordsInFirstPiece
-                                        : std::min(kRecordsPerPiece, 2 * m_pieces.back().GetSize() /
-                                                                         CStreamBlock::kRecordSize);
-        m_pieces.emplace_back(records * CStreamBlock::kRecordSize);
-        m_freeInPiece = records;
+void CStreamBlockArray::AddBlocks(const unsigned char* bytes, std::size_t length) {
+    for (std::size_t at = 0; at < length; at += CStreamBlock::kMaxPayload) {
+        AddBlock(bytes + at, std::min(CStreamBlock::kMaxPayload, length - at));
     }
-    const CBulkMemory& piece = m_pieces.back();
-    count = m_freeInPiece;
-    return piece.GetData() + piece.GetSize() - m_freeInPiece * CStreamBlock::kRecordSize;
+}
+
+void CStreamBlockArray::HoldInput(CFileMapping mapping) {
+    m_mappedInputs.push_back(std::move(mapping));
+}
+
+unsigned char* CStreamBlockArray::MakeInputPiece(std::size_t size) {
+    return m_inputPieces.emplace_back(size).data();
 }
 
 void CStreamBlockArray::WriteDatabase(CBufferedWriter& output) const {
@@ -95,22 +95,26 @@ void CStreamBlockArray::WriteDatabase(CBufferedWriter& output, std::uint32_t tim
         output.Write(entry, sizeof entry);
         offset += m_blocks[i].GetSize();
     }
-    // Records that lie side by side in memory go out as one piece, which the
-    // writer hands to the file whole.
-    const unsigned char* run = nullptr;
-    std::size_t runSize = 0;
-    for (const CStreamBlock& block : m_blocks) {
-        if (run != nullptr && run + runSize == block.GetData()) {
-            runSize += block.GetSize();
-            continue;
+    WriteRecords(output);
+}
+
+// Records go to the file in large gathered writes: each is its header, its
+// payload from where the list holds it, and filler from one shared run.
+void CStreamBlockArray::WriteRecords(CBufferedWriter& output) const {
+    const std::vector<unsigned char> filler(CStreamBlock::kMaxPayload, CStreamBlock::kFiller);
+    std::vector<unsigned char> headers(kRecordsPerWrite * CStreamBlock::kHeaderSize);
+    std::vector<CFile::CPiece> pieces;
+    for (std::size_t first = 0; first < m_blocks.size(); first += kRecordsPerWrite) {
+        const std::size_t end = std::min(m_blocks.size(), first + kRecordsPerWrite);
+        pieces.clear();
+        for (std::size_t i = first; i < end; ++i) {
+            const CStreamBlock& block = m_blocks[i];
+            unsigned char* const header = &headers[(i - first) * CStreamBlock::kHeaderSize];
+            block.GetHeader(header);
+            pieces.push_back({header, CStreamBlock::kHeaderSize});
+            pieces.push_back({block.GetPayload(), block.GetPayloadSize()});
+            pieces.push_back({filler.data(), CStreamBlock::kMaxPayload - block.GetPayloadSize()});
         }
-        if (runSize > 0) {
-            output.Write(run, runSize);
-        }
-        run = block.GetData();
-        runSize = block.GetSize();
-    }
-    if (runSize > 0) {
-        output.Write(run, runSize);
+        output.WriteGathered(pieces);
     }
 }

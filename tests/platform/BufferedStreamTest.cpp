@@ -22,17 +22,10 @@ TEST_F(BufferedStreamTest, ReaderDeliversTheFileInOrderWhateverThePieces) {
     CBufferedReader reader(file);
 
     std::string got(bytes.size() + 100, '\0');
-    std::size_t at = reader.Read(&got[0], 3);
-    at += reader.Read(&got[at], 10000);
-    std::vector<CFile::CPiece> pieces{{&got[at], 1}, {&got[at + 1], 5000}, {&got[at + 5001], 4099}};
-    at += reader.Read(pieces);
-    EXPECT_TRUE(pieces[2].size == 0);
-    at += reader.Read(&got[at], 7);
-    const std::size_t left = bytes.size() - at;
-    pieces = {{&got[at], 20000}, {&got[at + 20000], 50}};
-    at += reader.Read(pieces);
-    EXPECT_EQ(pieces[0].size, 20000 - left);
-    EXPECT_EQ(pieces[1].size, 50u);
+    std::size_t at = 0;
+    for (const std::size_t size : {3, 10000, 1, 4099, 7, 20000}) {
+        at += reader.Read(&got[at], size);
+    }
     EXPECT_FALSE(reader.HasFailed());
     EXPECT_EQ(got.substr(0, at), bytes);
     EXPECT_EQ(reader.Read(&got[0], 5000), 0u);
@@ -48,14 +41,19 @@ TEST_F(BufferedStreamTest, ReaderReportsAFailedRead) {
     EXPECT_TRUE(reader.HasFailed());
 }
 
-TEST_F(BufferedStreamTest, WriterKeepsTheOrderOfSmallAndLargePieces) {
-    const std::string large = MakeBytes(9000, 2);
+TEST_F(BufferedStreamTest, GatheredPiecesFollowWhatTheBufferHolds) {
+    const std::string large = MakeBytes(3 << 20, 2);
+    std::vector<CFile::CPiece> pieces;
+    for (std::size_t at = 0; at < large.size(); at += 1000) {
+        pieces.push_back({large.data() + at, std::min<std::size_t>(1000, large.size() - at)});
+        pieces.push_back({"", 0});
+    }
     {
         CFile file;
         ASSERT_TRUE(file.Open("out.pdb", CFile::EOpenMode::kCreateOrTruncate));
         CBufferedWriter writer(file);
         writer.Write("head", 4);
-        writer.Write(large.data(), large.size());
+        writer.WriteGathered(pieces);
         writer.Write("tail", 4);
         EXPECT_TRUE(writer.Flush());
     }
@@ -67,8 +65,7 @@ TEST_F(BufferedStreamTest, WriterDropsEverythingAfterAFailure) {
     CFile file;
     ASSERT_TRUE(file.Open("in.puz", CFile::EOpenMode::kReadExisting));
     CBufferedWriter writer(file);
-    const std::string large = MakeBytes(5000);
-    writer.Write(large.data(), large.size());
+    writer.WriteGathered({{"gathered", 8}});
     EXPECT_TRUE(writer.HasFailed());
     writer.Write("more", 4);
     EXPECT_FALSE(writer.Flush());
