@@ -39,9 +39,10 @@ measure() {
 }
 
 failed=0
-printf '%-10s %12s %12s %12s %8s %14s %14s %6s\n' size bytes \
-    "program s" "cp s" ratio "peak RSS KB" "limit KB" ok
+printf '%-8s %10s %10s %10s %6s %12s %12s %4s\n' input bytes \
+    "program s" "cp s" ratio "peak KB" "limit KB" met
 for size in 5120 1048576 "$kLargest"; do
+    case $size in 5120) label="5 KB" ;; 1048576) label="1 MB" ;; *) label=largest ;; esac
     head -c "$size" /dev/urandom >in.puz
     expected=$(database_size "$size")
     printf 'in.puz\nno\n' >answers.txt
@@ -69,7 +70,7 @@ for size in 5120 1048576 "$kLargest"; do
         ok=no
         failed=1
     fi
-    printf '%-10s %12d %12.4f %12.4f %8.2f %14d %14d %6s\n' "$size" "$size" \
+    printf '%-8s %10d %10.4f %10.4f %6.2f %12d %12d %4s\n' "$label" "$size" \
         "$(printf '%s\n' "${times[@]}" | median)" "$(printf '%s\n' "${copies[@]}" | median)" \
         "$ratio" "$peak" "$limit" "$ok"
 done
