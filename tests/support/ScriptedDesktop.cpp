@@ -3,15 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <utility>
 
 #include "platform/SelectionBuffer.h"
 
-void CScriptedDesktop::AddPick(const std::string& folder, const std::vector<std::string>& names) {
-    m_picks.push_back({EPickOutcome::kConfirmed, folder, names});
+void CScriptedDesktop::AddPick(const std::string& folder, const std::vector<std::string>& names,
+                               std::function<void()> afterwards) {
+    m_picks.push_back({EPickOutcome::kConfirmed, folder, names, std::move(afterwards)});
 }
 
 void CScriptedDesktop::AddOutcome(EPickOutcome outcome) {
-    m_picks.push_back({outcome, {}, {}});
+    m_picks.push_back({outcome, {}, {}, {}});
 }
 
 void CScriptedDesktop::AddAnswers(const std::vector<int>& answers) {
@@ -33,6 +35,9 @@ EPickOutcome CScriptedDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& 
         return EPickOutcome::kBufferTooSmall;
     }
     std::filesystem::current_path(pick.folder);
+    if (pick.afterwards) {
+        pick.afterwards();
+    }
     return EPickOutcome::kConfirmed;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,11 @@ public:
         std::vector<std::string> files;
     };
 
-    // A confirmed pick of `names` in `folder`; the folder becomes the working folder.
-    void AddPick(const std::string& folder, const std::vector<std::string>& names);
+    // A confirmed pick of `names` in `folder`; the folder becomes the working
+    // folder. `afterwards` runs once the pick is confirmed, before the run
+    // opens anything: what another program might do in that moment.
+    void AddPick(const std::string& folder, const std::vector<std::string>& names,
+                 std::function<void()> afterwards = {});
     void AddOutcome(EPickOutcome outcome);
     // Answers to Yes/No boxes, in order; a box without one fails the test.
     void AddAnswers(const std::vector<int>& answers);
@@ -44,6 +48,7 @@ private:
         EPickOutcome outcome;
         std::string folder;
         std::vector<std::string> names;
+        std::function<void()> afterwards;
     };
     std::deque<CPick> m_picks;
     std::deque<int> m_answers;

@@ -40,25 +40,47 @@ protected:
     CConvertorApp m_app{m_desktop};
 };
 
-TEST_F(StreamFailureTest, FullDiskTakesBackThePartialDatabase) {
-    WriteBytes("big.puz", MakeBytes(40000));
-    WriteBytes("small.puz", "fits");
-    WriteBytes("old.puz", MakeBytes(40000, 2));
-    WriteBytes("old.pdb", "replaced with consent");
-    m_desktop.AddPick(m_folder.GetName(), {"big.puz", "small.puz", "old.puz"});
-    m_desktop.AddAnswers({kIdYes, kIdNo});
-    {
-        const CFileSizeCap cap(20000);
-        m_app.RunConverter();
+// The disk fills up in the middle of one database of a batch of three, the
+// first, the middle or the last (that one replacing an old database with
+// consent): it is taken back and reported, and the other two are written.
+TEST_F(StreamFailureTest, FullDiskTakesBackThePartialDatabaseWhereverItFalls) {
+    const Paths names{"a.puz", "b.puz", "c.puz"};
+    const Paths outputs{"a.pdb", "b.pdb", "c.pdb"};
+    for (std::size_t failing = 0; failing < names.size(); ++failing) {
+        SCOPED_TRACE(failing);
+        const fs::path folder = m_folder.GetPath() / std::to_string(failing);
+        fs::create_directory(folder);
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            WriteBytes(folder / names[i], i == failing ? MakeBytes(40000) : names[i]);
+        }
+        const bool overwrite = failing + 1 == names.size();
+        if (overwrite) {
+            WriteBytes(folder / outputs[failing], "replaced with consent");
+        }
+        CScriptedDesktop desktop;
+        CConvertorApp app(desktop);
+        desktop.AddPick(folder.string(), names);
+        desktop.AddAnswers(overwrite ? std::vector<int>{kIdYes, kIdNo} : std::vector<int>{kIdNo});
+        {
+            const CFileSizeCap cap(20000);
+            app.RunConverter();
+        }
+        const std::string failure = "Conversion failed. Could not write file:\n" + outputs[failing];
+        // Behind the overwrite question, if any; before the install question.
+        const std::size_t reported = overwrite ? 1 : 0;
+        ASSERT_EQ(desktop.m_messages.size(), reported + 2);
+        EXPECT_EQ(desktop.m_messages[reported].text, failure);
+        EXPECT_EQ(desktop.m_messages[reported].style, 0x10u);
+        EXPECT_FALSE(fs::exists(folder / outputs[failing]));
+        Paths written;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (i != failing) {
+                EXPECT_TRUE(IsStreamDatabaseOf(ReadBytes(folder / outputs[i]), names[i]));
+                written.push_back(folder.string() + "/" + outputs[i]);
+            }
+        }
+        EXPECT_EQ(app.GetConvertedFiles(), written);
     }
-    ASSERT_EQ(m_desktop.m_messages.size(), 4u);
-    EXPECT_EQ(m_desktop.m_messages[0].text, "Conversion failed. Could not write file:\nbig.pdb");
-    EXPECT_EQ(m_desktop.m_messages[0].style, 0x10u);
-    EXPECT_EQ(m_desktop.m_messages[2].text, "Conversion failed. Could not write file:\nold.pdb");
-    EXPECT_FALSE(fs::exists("big.pdb"));
-    EXPECT_FALSE(fs::exists("old.pdb"));
-    EXPECT_TRUE(IsStreamDatabaseOf(ReadBytes("small.pdb"), "fits"));
-    EXPECT_EQ(m_app.GetConvertedFiles(), Paths{m_folder.GetName() + "/small.pdb"});
 }
 
 TEST_F(StreamFailureTest, UnreadableInputIsReportedAndNothingWritten) {
