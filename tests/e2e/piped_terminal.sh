@@ -2,28 +2,7 @@
 # Runs the built program with piped answers, as a scripting user would.
 set -u
 program=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-
-# run NAME INPUT: runs the program in $work/NAME with INPUT on standard input.
-run() {
-    mkdir -p "$work/$1"
-    (cd "$work/$1" && printf '%b' "$2" | timeout 20 "$program" >"$work/$1.out" 2>&1)
-    status=$?
-    [ "$status" -eq 0 ] || fail "$1: exit status $status"
-}
-
-expect_text() {
-    grep -q -F -- "$2" "$work/$1.out" || fail "$1: missing text: $2"
-}
-
-size_of() { wc -c <"$1" | tr -d ' '; }
+. "$(dirname "$0")/common.sh"
 
 # Exit at the first picker, with standard input closed.
 mkdir -p "$work/cancel"
@@ -70,5 +49,4 @@ mkfifo "$work/fifo/pipe.puz"
 run fifo 'pipe.puz\n'
 expect_text fifo "$(printf 'Could not open following puzzle file:\npipe.puz')"
 
-[ "$failures" -eq 0 ] && echo "all end-to-end runs passed"
-exit "$failures"
+finish

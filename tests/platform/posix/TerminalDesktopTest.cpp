@@ -21,6 +21,10 @@ TEST(SelectionLineTest, SplitsOnBlanksAndKeepsQuotedBlanks) {
     EXPECT_EQ(SplitSelectionLine("pre\"fix mid\"dle"), Names{"prefix middle"});
     EXPECT_EQ(SplitSelectionLine("\"open ended"), Names{"open ended"});
     EXPECT_EQ(SplitSelectionLine(" \"\" "), Names{});
+    // A name holding a quote: doubled, inside quotes.
+    EXPECT_EQ(SplitSelectionLine("\"it's \"\"quoted\"\".puz\" \"\"\"\"\"\"\"\""),
+              (Names{"it's \"quoted\".puz", "\"\"\""}));
+    EXPECT_EQ(SplitSelectionLine("a\"\"b"), Names{"ab"});
     EXPECT_EQ(SplitSelectionLine(""), Names{});
 }
 

@@ -1,0 +1,47 @@
+# Shared by the end-to-end scripts: runs the built program with piped
+# answers, as a scripting user would, and checks what it left behind.
+# Expects $program; sets up $work and the failure count.
+program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
+work=$(mktemp -d)
+trap 'umount_all; rm -rf "$work"' EXIT
+failures=0
+mounted=""
+
+umount_all() {
+    for point in $mounted; do umount "$point" 2>/dev/null; done
+}
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# run NAME INPUT: runs the program in $work/NAME with INPUT on standard input.
+run() {
+    mkdir -p "$work/$1"
+    (cd "$work/$1" && printf '%b' "$2" | timeout 20 "$program" >"$work/$1.out" 2>&1)
+    status=$?
+    [ "$status" -eq 0 ] || fail "$1: exit status $status"
+}
+
+expect_text() {
+    grep -q -F -- "$2" "$work/$1.out" || fail "$1: missing text: $2"
+}
+
+size_of() { wc -c <"$1" | tr -d ' '; }
+
+# The size of the database of an input of $1 bytes.
+database_size() { echo $((78 + (($1 + 4087) / 4088) * 4104)); }
+
+# expect_database FILE INPUT: FILE is a whole database of INPUT's bytes.
+expect_database() {
+    [ -f "$1" ] || { fail "missing database $1"; return; }
+    [ "$(size_of "$1")" = "$(database_size "$(size_of "$2")")" ] || fail "$1: size"
+    [ "$(dd if="$1" bs=1 skip=60 count=8 2>/dev/null)" = puzlQntr ] ||
+        fail "$1: type and creator"
+}
+
+finish() {
+    [ "$failures" -eq 0 ] && echo "all end-to-end runs passed"
+    exit "$failures"
+}
