@@ -129,7 +129,10 @@ EPickOutcome CTerminalDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& 
         for (const std::string& name : typed) {
             std::string nameFolder;
             const std::string base = name.substr(name.rfind('/') + 1);
-            if (base.empty() || base == "." || base == "..") {
+            // A zero character ends a name in the system's calls and in the
+            // selection buffer alike: such a name would be taken for another.
+            if (base.empty() || base == "." || base == ".." ||
+                name.find('\0') != std::string::npos) {
                 m_out << name << " is not a file name.\n";
                 valid = false;
             } else if (!ResolveFolder(name, nameFolder)) {

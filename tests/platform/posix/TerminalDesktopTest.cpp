@@ -97,6 +97,18 @@ TEST_F(TerminalDesktopTest, NamesFromSeveralFoldersAreRefused) {
               (Names{m_folder.GetName() + "/a.puz", m_folder.GetName() + "/b.puz"}));
 }
 
+TEST_F(TerminalDesktopTest, NameWithAZeroCharacterIsRefused) {
+    WriteBytes("a.puz", "");
+    WriteBytes("b.puz", "");
+    const char typed[] = "a.puz\0b.puz\n\"sub\0/x.puz\"\na.puz\n";
+    ASSERT_EQ(Pick(std::string(typed, sizeof typed - 1)), EPickOutcome::kConfirmed);
+    const char refused[] = "a.puz\0b.puz is not a file name.\n";
+    EXPECT_NE(m_out.str().find(std::string(refused, sizeof refused - 1)), std::string::npos);
+    const char refusedToo[] = "sub\0/x.puz is not a file name.\n";
+    EXPECT_NE(m_out.str().find(std::string(refusedToo, sizeof refusedToo - 1)), std::string::npos);
+    EXPECT_EQ(UnpackSelection(m_selection), Names{m_folder.GetName() + "/a.puz"});
+}
+
 TEST_F(TerminalDesktopTest, MissingFolderIsRefusedAndNotEntered) {
     EXPECT_EQ(Pick("nowhere/a.puz\n"), EPickOutcome::kCancelled);
     EXPECT_NE(m_out.str().find("The folder of nowhere/a.puz cannot be found."), std::string::npos);
