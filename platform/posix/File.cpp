@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/PathHelpers.h"
+#include "platform/posix/WesternCodePage.h"
 
 namespace {
 
@@ -168,7 +169,9 @@ std::string CFile::GetFileName() const {
     return GetNamePart(m_path);
 }
 
-// The desktop here has no display title of its own; the file name serves.
+// The desktop here has no display title of its own; the file name serves,
+// in the code page the handheld reads, so that a database name shows there as
+// the file does here and its cut to length never splits a character.
 std::string CFile::GetFileTitle() const {
-    return GetFileName();
+    return ToWindows1252(GetFileName());
 }
