@@ -2,10 +2,6 @@
 #include "platform/DesktopFactory.h"
 #include "platform/ProcessSetup.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace {
 
 int RunProgram() {
@@ -20,6 +16,9 @@ int RunProgram() {
 }  // namespace
 
 #ifdef _WIN32
+// Included after the code above: windows.h defines CreateDesktop as a macro.
+#include <windows.h>
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return RunProgram();
 }

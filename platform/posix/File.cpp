@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/PathHelpers.h"
+#include "platform/posix/WesternCodePage.h"
 
 namespace {
 
@@ -204,7 +205,9 @@ std::string CFile::GetFileName() const {
     return GetNamePart(m_path);
 }
 
-// The desktop here has no display title of its own; the file name serves.
+// The desktop here has no display title of its own; the file name serves,
+// in the code page the handheld reads, so that a database name shows there as
+// the file does here and its cut to length never splits a character.
 std::string CFile::GetFileTitle() const {
-    return GetFileName();
+    return ToWindows1252(GetFileName());
 }

@@ -180,9 +180,3 @@ int CTerminalDesktop::ShowMessageBox(const std::string& text, const std::string&
     answer.erase(answer.find_last_not_of(" \t") + 1);
     return answer == "y" || answer == "yes" ? kIdYes : kIdNo;
 }
-
-std::string CTerminalDesktop::FindAssociatedProgram(const std::string&) {
-    return {};
-}
-
-void CTerminalDesktop::StartProgram(const std::string&, const std::vector<std::string>&) {}

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/Desktop.h"
+#include "platform/posix/PosixDesktop.h"
 
 // The desktop as a line-oriented dialogue on a terminal or a pipe.
-class CTerminalDesktop : public CDesktop {
+class CTerminalDesktop : public CPosixDesktop {
 public:
     CTerminalDesktop(std::istream& in, std::ostream& out);
 
@@ -15,8 +15,6 @@ public:
                                     std::vector<char>& selection) override;
     int ShowMessageBox(const std::string& text, const std::string& caption,
                        unsigned style) override;
-    std::string FindAssociatedProgram(const std::string& file) override;
-    void StartProgram(const std::string& program, const std::vector<std::string>& files) override;
 
 private:
     void ShowFolder(const COpenFileDialogRequest& request);

@@ -1,0 +1,62 @@
+#include "platform/posix/FreedesktopLauncher.h"
+
+#include <gio/gdesktopappinfo.h>
+#include <gio/gio.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include "platform/posix/GObjectPtr.h"
+
+namespace {
+
+// Standard input already comes from /dev/null. Without G_SPAWN_DO_NOT_REAP_CHILD
+// the program runs as a grandchild that nobody here has to wait for.
+constexpr GSpawnFlags kSpawnFlags = static_cast<GSpawnFlags>(
+    G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL);
+
+// Runs in the started program's process just before its executable.
+void DetachChild(gpointer) {
+    // It outlives this run and whatever terminal started it.
+    setsid();
+    // What this process chose to ignore is not the started program's choice.
+    signal(SIGPIPE, SIG_DFL);
+    signal(SIGXFSZ, SIG_DFL);
+}
+
+}  // namespace
+
+std::string FindDefaultApplication(const std::string& file) {
+    const TObjectPtr<GFile> location(g_file_new_for_path(file.c_str()));
+    const TObjectPtr<GFileInfo> info(g_file_query_info(location.get(),
+                                                       G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
+                                                       G_FILE_QUERY_INFO_NONE, nullptr, nullptr));
+    const char* type = info ? g_file_info_get_content_type(info.get()) : nullptr;
+    if (type == nullptr) {
+        return {};
+    }
+    const TObjectPtr<GAppInfo> application(g_app_info_get_default_for_type(type, FALSE));
+    if (!application || !G_IS_DESKTOP_APP_INFO(application.get())) {
+        return {};
+    }
+    const char* entry = g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(application.get()));
+    return entry != nullptr ? entry : "";
+}
+
+void LaunchApplication(const std::string& entry, const std::vector<std::string>& files) {
+    const TObjectPtr<GDesktopAppInfo> application(
+        g_desktop_app_info_new_from_filename(entry.c_str()));
+    if (!application) {
+        return;
+    }
+    // Files travel as URIs; an entry that takes paths (%f, %F) gets the paths back.
+    std::vector<TGString> uris;
+    GList* list = nullptr;
+    for (auto file = files.rbegin(); file != files.rend(); ++file) {
+        const TObjectPtr<GFile> location(g_file_new_for_path(file->c_str()));
+        uris.emplace_back(g_file_get_uri(location.get()));
+        list = g_list_prepend(list, uris.back().get());
+    }
+    g_desktop_app_info_launch_uris_as_manager(application.get(), list, nullptr, kSpawnFlags,
+                                              DetachChild, nullptr, nullptr, nullptr, nullptr);
+    g_list_free(list);
+}

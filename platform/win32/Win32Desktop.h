@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Desktop.h"
+
+// The Windows desktop: the common open-file dialog, message boxes without an
+// owner, and the shell's file associations.
+class CWin32Desktop : public CDesktop {
+public:
+    EPickOutcome ShowOpenFileDialog(const COpenFileDialogRequest& request,
+                                    std::vector<char>& selection) override;
+    int ShowMessageBox(const std::string& text, const std::string& caption,
+                       unsigned style) override;
+    std::string FindAssociatedProgram(const std::string& file) override;
+    void StartProgram(const std::string& program, const std::vector<std::string>& files) override;
+};

@@ -1,0 +1,31 @@
+#!/bin/sh
+# `cmake --install` puts the program, its desktop entry and its icons where
+# the desktop looks for them, under names that agree with each other.
+set -u
+build=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install"
+entry="$prefix/share/applications/quintar-convertor.desktop"
+[ -f "$entry" ] || fail "no desktop entry"
+program=$(sed -n 's/^Exec=//p' "$entry")
+icon=$(sed -n 's/^Icon=//p' "$entry")
+[ -x "$prefix/bin/$program" ] || fail "the entry starts $program, which is not installed"
+for size in 16 32; do
+    png="$prefix/share/icons/hicolor/${size}x$size/apps/$icon.png"
+    [ -f "$png" ] || fail "no ${size}x$size icon $icon"
+    # The PNG header holds width and height as 32-bit big-endian numbers.
+    [ "$(od -An -tu1 -j16 -N8 "$png" | tr -s ' ')" = " 0 0 0 $size 0 0 0 $size" ] ||
+        fail "$png is not ${size}x$size"
+done
+grep -q '^Type=Application$' "$entry" || fail "the entry is no application"
+
+[ "$failures" -eq 0 ] && echo "installed as the desktop expects"
+exit "$failures"

@@ -1,0 +1,314 @@
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+#include "app/ConvertorApp.h"
+#include "platform/DesktopFactory.h"
+#include "platform/posix/GtkDesktop.h"
+#include "tests/support/DatabaseCheck.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/posix/GtkDialogScript.h"
+#include "tests/support/posix/XWindowProbe.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Texts = std::vector<std::string>;
+using IconSizes = std::vector<std::pair<unsigned long, unsigned long>>;
+
+const std::string kTitle = "Quintar Puzzle Convertor";
+const std::string kInstallQuestion =
+    "Conversion successful. Converted puzzle(s) are stored in the same folder(s) with original "
+    "files. Do you want them to be installed to the handheld on the next HotSync operation?";
+
+Texts Sorted(Texts texts) {
+    std::sort(texts.begin(), texts.end());
+    return texts;
+}
+
+std::string TakeString(gchar* text) {
+    std::string taken = text != nullptr ? text : "";
+    g_free(text);
+    return taken;
+}
+
+std::size_t SelectedCount(GtkFileChooser* chooser) {
+    GSList* names = gtk_file_chooser_get_filenames(chooser);
+    const std::size_t count = g_slist_length(names);
+    g_slist_free_full(names, g_free);
+    return count;
+}
+
+Texts FilterNames(GtkFileChooser* chooser) {
+    Texts names;
+    GSList* filters = gtk_file_chooser_list_filters(chooser);
+    for (GSList* filter = filters; filter != nullptr; filter = filter->next) {
+        names.emplace_back(gtk_file_filter_get_name(GTK_FILE_FILTER(filter->data)));
+    }
+    g_slist_free(filters);
+    return names;
+}
+
+// What a message box shows.
+struct CShownMessage {
+    std::string title;
+    std::string text;
+    Texts answers;
+    std::string icon;
+    bool modal = false;
+};
+
+CShownMessage ReadMessage(GtkWidget* dialog) {
+    CShownMessage shown;
+    shown.title = gtk_window_get_title(GTK_WINDOW(dialog));
+    gchar* text = nullptr;
+    g_object_get(dialog, "text", &text, nullptr);
+    shown.text = TakeString(text);
+    shown.answers = Sorted(AnswerLabels(dialog));
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    GtkWidget* image = gtk_message_dialog_get_image(GTK_MESSAGE_DIALOG(dialog));
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    const gchar* icon = nullptr;
+    if (GTK_IS_IMAGE(image) && gtk_widget_get_mapped(image)) {
+        gtk_image_get_icon_name(GTK_IMAGE(image), &icon, nullptr);
+    }
+    shown.icon = icon != nullptr ? icon : "";
+    shown.modal = gtk_window_get_modal(GTK_WINDOW(dialog)) != FALSE;
+    return shown;
+}
+
+// The key joins the display's events for the dialog's window, as a typed one does.
+void PressEscape(GtkWidget* dialog) {
+    GdkWindow* window = gtk_widget_get_window(dialog);
+    GdkDisplay* display = gdk_window_get_display(window);
+    GdkKeymapKey* keys = nullptr;
+    gint count = 0;
+    ASSERT_TRUE(gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display),
+                                                  GDK_KEY_Escape, &keys, &count));
+    for (const GdkEventType type : {GDK_KEY_PRESS, GDK_KEY_RELEASE}) {
+        GdkEvent* event = gdk_event_new(type);
+        event->key.window = GDK_WINDOW(g_object_ref(window));
+        event->key.send_event = TRUE;
+        event->key.time = GDK_CURRENT_TIME;
+        event->key.keyval = GDK_KEY_Escape;
+        event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+        event->key.group = static_cast<guint8>(keys[0].group);
+        gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(display)));
+        gdk_event_put(event);
+        gdk_event_free(event);
+    }
+    g_free(keys);
+}
+
+class GtkDesktopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* display = std::getenv("DISPLAY");
+        if (display == nullptr || *display == '\0') {
+            GTEST_SKIP() << "no X display to show dialogs on";
+        }
+        // The checks look at the X display, and the user's settings stay untouched.
+        setenv("GDK_BACKEND", "x11", 1);
+        setenv("GSETTINGS_BACKEND", "memory", 1);
+        m_desktop = CGtkDesktop::Open();
+        ASSERT_TRUE(m_desktop) << "the display " << display << " does not open";
+        ASSERT_TRUE(m_probe.IsConnected());
+    }
+
+    // Shows a two-line message with `style`, answers it with `answer`, and
+    // returns the answer the desktop reports.
+    int Ask(unsigned style, const std::function<void(GtkWidget*)>& answer, CShownMessage& shown) {
+        CGtkDialogScript script;
+        script.Add([&](GtkWidget* dialog) {
+            shown = ReadMessage(dialog);
+            answer(dialog);
+            return true;
+        });
+        return m_desktop->ShowMessageBox("First line\nsecond line: 100%s done", "Caption", style);
+    }
+
+    CTempFolder m_folder;
+    CXWindowProbe m_probe;
+    std::unique_ptr<CGtkDesktop> m_desktop;
+    COpenFileDialogRequest m_request{kTitle,
+                                     {{"Across Lite (*.puz)", "*.puz"}},
+                                     kOfnAllowMultiSelect | kOfnExplorer | kOfnEnableSizing,
+                                     128,
+                                     "Convert",
+                                     "Exit"};
+    std::vector<char> m_selection = std::vector<char>(3072);
+};
+
+TEST_F(GtkDesktopTest, RunPicksConvertsAndAsksInGtkDialogs) {
+    fs::create_directory("sub");
+    const std::string sub = m_folder.GetName() + "/sub";
+    const std::string a = MakeBytes(5000, 1);
+    const std::string sunday = MakeBytes(10, 2);
+    WriteBytes("sub/a.puz", a);
+    WriteBytes("sub/Sunday Puzzle.puz", sunday);
+    WriteBytes("sub/MONDAY.PUZ", "m");
+    WriteBytes("sub/notes.txt", "not a puzzle");
+
+    std::string title;
+    std::string openedIn;
+    Texts answers;
+    Texts filters;
+    bool multiple = false;
+    IconSizes icons;
+    CShownMessage question;
+    enum class EStep { kLook, kOpenFolder, kSelect } step = EStep::kLook;
+    CGtkDialogScript script;
+    script.Add([&](GtkWidget* dialog) {
+        GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+        // The chooser settles on a folder a moment after it shows.
+        const std::string folder = TakeString(gtk_file_chooser_get_current_folder(chooser));
+        switch (step) {
+            case EStep::kLook:
+                if (folder.empty()) {
+                    return false;
+                }
+                openedIn = folder;
+                title = gtk_window_get_title(GTK_WINDOW(dialog));
+                answers = Sorted(AnswerLabels(dialog));
+                filters = FilterNames(chooser);
+                multiple = gtk_file_chooser_get_select_multiple(chooser) != FALSE;
+                gdk_display_sync(gtk_widget_get_display(dialog));
+                icons = m_probe.IconSizes(kTitle);
+                gtk_file_chooser_set_current_folder(chooser, sub.c_str());
+                step = EStep::kOpenFolder;
+                return false;
+            case EStep::kOpenFolder:
+                if (folder == sub) {
+                    step = EStep::kSelect;
+                }
+                return false;
+            case EStep::kSelect:
+                // Control-A: everything the filter shows.
+                if (SelectedCount(chooser) < 3) {
+                    gtk_file_chooser_select_all(chooser);
+                    return false;
+                }
+                return Press(dialog, "Convert");
+        }
+        return false;
+    });
+    script.Add([&](GtkWidget* dialog) {
+        question = ReadMessage(dialog);
+        return Press(dialog, "No");
+    });
+    CConvertorApp app(*m_desktop);
+    EXPECT_TRUE(app.RunConverter());
+
+    EXPECT_EQ(title, kTitle);
+    EXPECT_EQ(openedIn, m_folder.GetName());
+    EXPECT_EQ(answers, (Texts{"Convert", "Exit"}));
+    EXPECT_EQ(filters, Texts{"Across Lite (*.puz)"});
+    EXPECT_TRUE(multiple);
+    EXPECT_NE(std::find(icons.begin(), icons.end(), std::make_pair(32ul, 32ul)), icons.end());
+    EXPECT_NE(std::find(icons.begin(), icons.end(), std::make_pair(16ul, 16ul)), icons.end());
+
+    EXPECT_EQ(fs::current_path(), fs::path(sub));
+    EXPECT_TRUE(IsStreamDatabaseOf(ReadBytes(sub + "/a.pdb"), a));
+    EXPECT_TRUE(IsStreamDatabaseOf(ReadBytes(sub + "/Sunday Puzzle.pdb"), sunday));
+    // The filter showed puzzles whatever the case of their names, and nothing else.
+    EXPECT_TRUE(IsStreamDatabaseOf(ReadBytes(sub + "/MONDAY.pdb"), "m"));
+    EXPECT_FALSE(fs::exists(sub + "/notes.pdb"));
+    EXPECT_EQ(question.title, kTitle);
+    EXPECT_EQ(question.text, kInstallQuestion);
+    EXPECT_EQ(question.answers, (Texts{"No", "Yes"}));
+    EXPECT_EQ(question.icon, "dialog-information");
+    EXPECT_TRUE(question.modal);
+    EXPECT_EQ(m_probe.CountShown(kTitle), 0) << "a dialog stayed on screen";
+}
+
+TEST_F(GtkDesktopTest, EscapeAndTheCloseBoxAreExit) {
+    fs::create_directory("sub");
+    WriteBytes("sub/a.puz", "a");
+    const std::vector<std::function<void(GtkWidget*)>> leaves{
+        PressEscape, [](GtkWidget* dialog) { gtk_window_close(GTK_WINDOW(dialog)); }};
+    for (const auto& leave : leaves) {
+        CGtkDialogScript script;
+        script.Add([&](GtkWidget* dialog) {
+            gtk_file_chooser_select_filename(GTK_FILE_CHOOSER(dialog),
+                                             (m_folder.GetName() + "/sub/a.puz").c_str());
+            leave(dialog);
+            return true;
+        });
+        EXPECT_EQ(m_desktop->ShowOpenFileDialog(m_request, m_selection), EPickOutcome::kCancelled);
+        EXPECT_EQ(fs::current_path(), m_folder.GetPath());
+        EXPECT_EQ(m_probe.CountShown(kTitle), 0);
+    }
+}
+
+TEST_F(GtkDesktopTest, SelectionBeyondTheBufferIsTooManyFiles) {
+    fs::create_directory("sub");
+    constexpr int kFiles = 40;
+    for (int i = 0; i < kFiles; ++i) {
+        WriteBytes("sub/" + std::string(80, 'p') + std::to_string(i) + ".puz", "x");
+    }
+    bool opened = false;
+    CGtkDialogScript script;
+    script.Add([&](GtkWidget* dialog) {
+        GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+        const std::string folder = TakeString(gtk_file_chooser_get_current_folder(chooser));
+        if (!opened) {
+            opened = !folder.empty() &&
+                     gtk_file_chooser_set_current_folder(chooser, (folder + "/sub").c_str());
+            return false;
+        }
+        if (SelectedCount(chooser) < kFiles) {
+            gtk_file_chooser_select_all(chooser);
+            return false;
+        }
+        return Press(dialog, "Convert");
+    });
+    EXPECT_EQ(m_desktop->ShowOpenFileDialog(m_request, m_selection), EPickOutcome::kBufferTooSmall);
+    EXPECT_EQ(fs::current_path(), m_folder.GetPath());
+}
+
+TEST_F(GtkDesktopTest, YesNoBoxShowsTheTextAsGivenAndAnswersAsPressed) {
+    struct CCase {
+        std::function<void(GtkWidget*)> answer;
+        int expected;
+    };
+    const std::vector<CCase> cases{
+        {[](GtkWidget* dialog) { EXPECT_TRUE(Press(dialog, "Yes")); }, kIdYes},
+        {[](GtkWidget* dialog) { EXPECT_TRUE(Press(dialog, "No")); }, kIdNo},
+        {[](GtkWidget* dialog) { gtk_window_close(GTK_WINDOW(dialog)); }, kIdNo},
+        {PressEscape, kIdNo},
+    };
+    for (const CCase& answered : cases) {
+        CShownMessage shown;
+        EXPECT_EQ(Ask(kMbYesNo | kMbIconQuestion, answered.answer, shown), answered.expected);
+        EXPECT_EQ(shown.title, "Caption");
+        EXPECT_EQ(shown.text, "First line\nsecond line: 100%s done");
+        EXPECT_EQ(shown.answers, (Texts{"No", "Yes"}));
+        EXPECT_EQ(shown.icon, "dialog-question");
+        EXPECT_TRUE(shown.modal);
+        EXPECT_EQ(m_probe.CountShown("Caption"), 0) << "the box stayed on screen";
+    }
+}
+
+TEST_F(GtkDesktopTest, OkBoxShowsTheStopIconAndAnyCloseIsOk) {
+    for (const auto& answer : std::vector<std::function<void(GtkWidget*)>>{
+             [](GtkWidget* dialog) { EXPECT_TRUE(Press(dialog, "OK")); },
+             [](GtkWidget* dialog) { gtk_window_close(GTK_WINDOW(dialog)); }}) {
+        CShownMessage shown;
+        EXPECT_EQ(Ask(kMbOk | kMbIconStop, answer, shown), kIdOk);
+        EXPECT_EQ(shown.answers, Texts{"OK"});
+        EXPECT_EQ(shown.icon, "dialog-error");
+        EXPECT_EQ(m_probe.CountShown("Caption"), 0);
+    }
+}
+
+TEST_F(GtkDesktopTest, ProgramChoosesGtkWhenTheDisplayOpens) {
+    const std::unique_ptr<CDesktop> desktop = CreateDesktop();
+    EXPECT_NE(dynamic_cast<CGtkDesktop*>(desktop.get()), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+
+#include "platform/File.h"
+#include "streamdb/DatabaseName.h"
+#include "tests/support/TestFiles.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using EOpenMode = CFile::EOpenMode;
+constexpr EOpenMode kAllModes[] = {EOpenMode::kReadExisting, EOpenMode::kWriteExisting,
+                                   EOpenMode::kCreateOrTruncate};
+
+class WindowsFileTest : public ::testing::Test {
+protected:
+    std::string PathOf(const std::string& name) const { return m_folder.GetName() + "\\" + name; }
+
+    CTempFolder m_folder;
+};
+
+// Another program's handle, sharing everything it can.
+HANDLE OpenShared(const char* name, DWORD access) {
+    return CreateFileA(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+TEST_F(WindowsFileTest, FileInUseElsewhereIsNeitherOpenedNorEmptied) {
+    WriteBytes("busy.pdb", "someone else's");
+    const HANDLE other = OpenShared("busy.pdb", GENERIC_READ);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    for (const EOpenMode mode : kAllModes) {
+        CFile file;
+        EXPECT_FALSE(file.Open("busy.pdb", mode));
+    }
+    CloseHandle(other);
+    EXPECT_EQ(ReadBytes("busy.pdb"), "someone else's");
+}
+
+TEST_F(WindowsFileTest, HeldFileCannotBeOpenedRenamedOrDeletedByOthers) {
+    WriteBytes("held.puz", "x");
+    CFile file;
+    ASSERT_TRUE(file.Open("held.puz", EOpenMode::kReadExisting));
+    EXPECT_EQ(OpenShared("held.puz", GENERIC_READ), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_FALSE(MoveFileA("held.puz", "moved.puz"));
+    EXPECT_FALSE(DeleteFileA("held.puz"));
+    file.Close();
+    EXPECT_TRUE(DeleteFileA("held.puz"));
+}
+
+TEST_F(WindowsFileTest, ReadOnlyAttributeKeepsTheFileFromWriting) {
+    WriteBytes("ro.pdb", "old");
+    ASSERT_TRUE(SetFileAttributesA("ro.pdb", FILE_ATTRIBUTE_READONLY));
+    CFile file;
+    EXPECT_FALSE(file.Open("ro.pdb", EOpenMode::kWriteExisting));
+    EXPECT_FALSE(file.Open("ro.pdb", EOpenMode::kCreateOrTruncate));
+    EXPECT_TRUE(file.Open("ro.pdb", EOpenMode::kReadExisting));
+    file.Close();
+    SetFileAttributesA("ro.pdb", FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadBytes("ro.pdb"), "old");
+}
+
+TEST_F(WindowsFileTest, DeviceNamesAreNotFiles) {
+    for (const char* name : {"NUL", "CON", "nul.pdb"}) {
+        SCOPED_TRACE(name);
+        for (const EOpenMode mode : kAllModes) {
+            CFile file;
+            EXPECT_FALSE(file.Open(name, mode));
+        }
+    }
+}
+
+TEST_F(WindowsFileTest, FullPathIsTheWorkingFolderAndTheNameAsStored) {
+    WriteBytes("Sunday.puz", "x");
+    fs::create_directory("sub");
+    CFile file;
+    ASSERT_TRUE(file.Open("sub\\..\\Sunday.puz", EOpenMode::kReadExisting));
+    EXPECT_EQ(file.GetFilePath(), PathOf("Sunday.puz"));
+    file.Close();
+
+    // A volume without Unicode names gives the name as the folder stores it.
+    DWORD flags = 0;
+    ASSERT_TRUE(GetVolumeInformationA((m_folder.GetName().substr(0, 3)).c_str(), nullptr, 0,
+                                      nullptr, nullptr, &flags, nullptr, 0));
+    const bool storedName = (flags & FS_UNICODE_STORED_ON_DISK) == 0;
+    ASSERT_TRUE(file.Open("SUNDAY.PUZ", EOpenMode::kReadExisting));
+    EXPECT_EQ(file.GetFileName(), storedName ? "Sunday.puz" : "SUNDAY.PUZ");
+}
+
+TEST_F(WindowsFileTest, NamePartFollowsAnyWindowsSeparator) {
+    WriteBytes("c.puz", "x");
+    CFile file;
+    ASSERT_TRUE(file.Open(m_folder.GetName() + "/c.puz", EOpenMode::kReadExisting));
+    EXPECT_EQ(file.GetFilePath(), PathOf("c.puz"));  // forward slashes become backslashes
+    file.Close();
+    ASSERT_TRUE(file.Open(m_folder.GetName().substr(0, 2) + "c.puz", EOpenMode::kReadExisting));
+    EXPECT_EQ(file.GetFileName(), "c.puz");  // drive-relative: C:c.puz
+}
+
+TEST_F(WindowsFileTest, DisplayTitleNamesTheDatabase) {
+    WriteBytes("Sunday Puzzle.puz", "x");
+    CFile file;
+    ASSERT_TRUE(file.Open("Sunday Puzzle.puz", EOpenMode::kReadExisting));
+    const std::string title = file.GetFileTitle();
+    // Explorer may hide the extension; the database name never has it.
+    EXPECT_TRUE(title == "Sunday Puzzle.puz" || title == "Sunday Puzzle") << title;
+    EXPECT_EQ(MakeDatabaseName(file), "Sunday Puzzle");
+}
+
+TEST_F(WindowsFileTest, NameWithoutDisplayTitleStillNamesTheDatabase) {
+    // The desktop gives no title for names holding brackets.
+    WriteBytes("Week [12].puz", "x");
+    CFile file;
+    ASSERT_TRUE(file.Open("Week [12].puz", EOpenMode::kReadExisting));
+    EXPECT_EQ(file.GetFileTitle(), "");
+    EXPECT_EQ(MakeDatabaseName(file), "Week [12]");
+}
+
+// Deleted through the handle, not pending behind it: the name is free at once.
+TEST_F(WindowsFileTest, RemovedOutputLeavesItsNameFree) {
+    WriteBytes("other.pdb", "keep");
+    CFile file;
+    ASSERT_TRUE(file.Open("out.pdb", EOpenMode::kCreateOrTruncate));
+    ASSERT_TRUE(file.Remove());
+    EXPECT_FALSE(file.Open("out.pdb", EOpenMode::kWriteExisting));
+    EXPECT_TRUE(file.Open("out.pdb", EOpenMode::kCreateOrTruncate));
+    EXPECT_EQ(ReadBytes("other.pdb"), "keep");
+}
+
+}  // namespace
