@@ -16,6 +16,9 @@ runs=${2:-9}
 timer=/usr/bin/time
 [ -x "$timer" ] || { echo "needs GNU time at $timer (apt-get install time)" >&2; exit 2; }
 
+# The terminal dialogue reads the piped answers; a GTK dialog would wait.
+unset DISPLAY WAYLAND_DISPLAY
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
