@@ -9,7 +9,7 @@
 // a terminal, a sandbox wrapper), so the entry is what gets started.
 
 // The desktop entry of the default application for `file`'s content type;
-// empty when there is none, and always in a build without GIO.
+// empty when there is none.
 std::string FindDefaultApplication(const std::string& file);
 
 // Starts the application of the desktop entry `entry` with `files`, each its

@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "platform/SelectionBuffer.h"
+#include "platform/posix/FreedesktopLauncher.h"
 #include "platform/posix/GObjectPtr.h"
 #include "platform/posix/SelectionFolder.h"
 #include "quintar_icons.h"
@@ -235,4 +236,12 @@ EPickOutcome CGtkDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& reque
 int CGtkDesktop::ShowMessageBox(const std::string& text, const std::string& caption,
                                 unsigned style) {
     return RunMessage(nullptr, text, caption, style);
+}
+
+std::string CGtkDesktop::FindAssociatedProgram(const std::string& file) {
+    return FindDefaultApplication(file);
+}
+
+void CGtkDesktop::StartProgram(const std::string& program, const std::vector<std::string>& files) {
+    LaunchApplication(program, files);
 }

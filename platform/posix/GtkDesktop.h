@@ -4,10 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/PosixDesktop.h"
+#include "platform/Desktop.h"
 
-// The desktop as GTK 3 dialogs on a graphical display.
-class CGtkDesktop : public CPosixDesktop {
+// The desktop as GTK 3 dialogs on a graphical display; other programs are
+// found and started through the freedesktop associations.
+class CGtkDesktop : public CDesktop {
     struct CDisplayOpened {};
 
 public:
@@ -20,4 +21,6 @@ public:
                                     std::vector<char>& selection) override;
     int ShowMessageBox(const std::string& text, const std::string& caption,
                        unsigned style) override;
+    std::string FindAssociatedProgram(const std::string& file) override;
+    void StartProgram(const std::string& program, const std::vector<std::string>& files) override;
 };

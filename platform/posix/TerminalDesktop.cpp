@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include "platform/SelectionBuffer.h"
+#include "platform/posix/DesktopModule.h"
 #include "platform/posix/SelectionLine.h"
 
 namespace fs = std::filesystem;
@@ -179,4 +180,16 @@ int CTerminalDesktop::ShowMessageBox(const std::string& text, const std::string&
     answer = first == std::string::npos ? "" : Lowered(answer.substr(first));
     answer.erase(answer.find_last_not_of(" \t") + 1);
     return answer == "y" || answer == "yes" ? kIdYes : kIdNo;
+}
+
+std::string CTerminalDesktop::FindAssociatedProgram(const std::string& file) {
+    const CDesktopServices* module = LoadDesktopModule();
+    return module != nullptr ? module->FindDefaultApplication(file) : std::string();
+}
+
+void CTerminalDesktop::StartProgram(const std::string& program,
+                                    const std::vector<std::string>& files) {
+    if (const CDesktopServices* module = LoadDesktopModule()) {
+        module->LaunchApplication(program, files);
+    }
 }

@@ -4,10 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/PosixDesktop.h"
+#include "platform/Desktop.h"
 
-// The desktop as a line-oriented dialogue on a terminal or a pipe.
-class CTerminalDesktop : public CPosixDesktop {
+// The desktop as a line-oriented dialogue on a terminal or a pipe. Other
+// programs are found and started through the desktop module, loaded only
+// when they are asked for, after the conversion.
+class CTerminalDesktop : public CDesktop {
 public:
     CTerminalDesktop(std::istream& in, std::ostream& out);
 
@@ -15,6 +17,8 @@ public:
                                     std::vector<char>& selection) override;
     int ShowMessageBox(const std::string& text, const std::string& caption,
                        unsigned style) override;
+    std::string FindAssociatedProgram(const std::string& file) override;
+    void StartProgram(const std::string& program, const std::vector<std::string>& files) override;
 
 private:
     void ShowFolder(const COpenFileDialogRequest& request);

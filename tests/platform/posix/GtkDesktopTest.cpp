@@ -7,7 +7,6 @@
 #include <functional>
 
 #include "app/ConvertorApp.h"
-#include "platform/DesktopFactory.h"
 #include "platform/posix/GtkDesktop.h"
 #include "tests/support/DatabaseCheck.h"
 #include "tests/support/TestFiles.h"
@@ -304,11 +303,6 @@ TEST_F(GtkDesktopTest, OkBoxShowsTheStopIconAndAnyCloseIsOk) {
         EXPECT_EQ(shown.icon, "dialog-error");
         EXPECT_EQ(m_probe.CountShown("Caption"), 0);
     }
-}
-
-TEST_F(GtkDesktopTest, ProgramChoosesGtkWhenTheDisplayOpens) {
-    const std::unique_ptr<CDesktop> desktop = CreateDesktop();
-    EXPECT_NE(dynamic_cast<CGtkDesktop*>(desktop.get()), nullptr);
 }
 
 }  // namespace
