@@ -1,4 +1,5 @@
-#include <cstdio>
+#include <new>
+#include <utility>
 
 #include "app/ConvertorApp.h"
 #include "app/Messages.h"
@@ -18,19 +19,22 @@ constexpr char kDatabaseExtension[] = ".pdb";
 
 void CConvertorApp::ConvertFile(CFile& input) {
     const std::string inputName = input.GetFileName();
+    // The whole input is read before the output is touched: what the database
+    // holds is the puzzle as it was read, whatever happens to the file later.
     CStreamBlockArray blocks;
-    {
-        CBufferedReader reader(input);
-        switch (FillBlockArray(reader, blocks)) {
-            case EFillResult::kReadFailed:
-                ShowMessage(kCouldNotReadMessage + inputName, kMbOk | kMbIconStop);
-                return;
-            case EFillResult::kTooLarge:
-                ShowMessage(kTooLargeMessage + inputName, kMbOk | kMbIconStop);
-                return;
-            case EFillResult::kFilled:
-                break;
-        }
+    EFillResult filled = EFillResult::kTooLarge;
+    try {
+        CBufferedReader reader(input, kInputPieceSize);
+        filled = FillBlockArray(reader, blocks);
+    } catch (const std::bad_alloc&) {
+        // A puzzle this machine cannot hold is too large for it.
+    }
+    if (filled != EFillResult::kFilled) {
+        blocks.RemoveAll();
+        ShowMessage((filled == EFillResult::kReadFailed ? kCouldNotReadMessage : kTooLargeMessage) +
+                        inputName,
+                    kMbOk | kMbIconStop);
+        return;
     }
 
     const std::string outputName = StripExtension(inputName) + kDatabaseExtension;
@@ -40,36 +44,28 @@ void CConvertorApp::ConvertFile(CFile& input) {
     }
     CBufferedWriter writer(output);
     blocks.WriteDatabase(writer);
-    const std::string outputPath = output.GetFilePath();
-    // A database that did not reach the disk whole is taken back, never
-    // recorded: the handheld would reject it, or worse, read it wrong.
-    if (!writer.Flush()) {
-        output.Remove();
-    } else if (!output.Close()) {
-        std::remove(outputPath.c_str());
-    } else {
-        m_convertedFiles.push_back(outputPath);
+    // Only a database that reached the disk whole takes its name; until then
+    // the old one, if any, stays as it was.
+    if (writer.Flush() && output.Commit()) {
+        m_convertedFiles.push_back(output.GetFilePath());
         return;
     }
+    output.Close();
     ShowMessage(kCouldNotWriteMessage + StripPath(outputName), kMbOk | kMbIconStop);
 }
 
 bool CConvertorApp::OpenOutputFile(CFile& output, const std::string& name) {
-    if (output.Open(name, CFile::EOpenMode::kWriteExisting)) {
+    CFile existing;
+    if (existing.Open(name, CFile::EOpenMode::kWriteExisting)) {
         const std::string question =
-            kOverwriteQuestionStart + output.GetFilePath() + kOverwriteQuestionEnd;
+            kOverwriteQuestionStart + existing.GetFilePath() + kOverwriteQuestionEnd;
         if (ShowMessage(question, kMbYesNo | kMbIconQuestion) != kIdYes) {
-            output.Close();
             return false;
         }
-        if (output.Truncate()) {
-            return true;
-        }
-        output.Close();
-        ShowMessage(kCouldNotWriteMessage + StripPath(name), kMbOk | kMbIconStop);
-        return false;
     }
-    if (output.Open(name, CFile::EOpenMode::kCreateOrTruncate)) {
+    // A new file, replacing only the database the user just agreed to
+    // replace: a name that exists but could not be opened is never taken.
+    if (output.OpenReplacement(name, std::move(existing))) {
         return true;
     }
     ShowMessage(kCouldNotCreateMessage + StripPath(name), kMbOk | kMbIconStop);

@@ -18,8 +18,8 @@ public:
     // database shows only in the converted-files list.
     void ConvertFile(CFile& input);
 
-    // Opens `name` for writing, asking before replacing an existing file.
-    // True with `output` open and empty; false, with any message shown.
+    // Opens a new, empty database that is to take the name `name`, asking
+    // before it may replace an existing file. False, with any message shown.
     bool OpenOutputFile(CFile& output, const std::string& name);
 
     // Hands every database written in this run to the handheld installer.

@@ -65,7 +65,7 @@ void Fill(const std::string& input, CStreamBlockArray& blocks, benchmark::State&
         state.SkipWithError("cannot open the input");
         return;
     }
-    CBufferedReader reader(file);
+    CBufferedReader reader(file, kInputPieceSize);
     if (FillBlockArray(reader, blocks) != EFillResult::kFilled) {
         state.SkipWithError("the input did not fill the block list");
     }
@@ -90,13 +90,13 @@ void BM_WriteDatabase(benchmark::State& state) {
         fs::remove(output);
         state.ResumeTiming();
         CFile file;
-        if (!file.Open(output, CFile::EOpenMode::kCreateOrTruncate)) {
+        if (!file.OpenReplacement(output, CFile())) {
             state.SkipWithError("cannot create the database");
             break;
         }
         CBufferedWriter writer(file);
         blocks.WriteDatabase(writer, kTimestamp);
-        if (!writer.Flush() || !file.Close()) {
+        if (!writer.Flush() || !file.Commit()) {
             state.SkipWithError("the database was not written");
             break;
         }

@@ -35,3 +35,27 @@ std::string StripExtension(std::string_view name) {
 std::string GetNamePart(std::string_view path) {
     return AfterLastOf(path, kNameSeparators);
 }
+
+std::string CutToLength(std::string_view text, std::size_t limit) {
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const std::size_t width = IsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
+        if (end + width > limit) {
+            break;
+        }
+        end += width;
+    }
+    return std::string(text.substr(0, end));
+}
+
+namespace {
+
+constexpr char kUnfinishedMark[] = ".quintar-unfinished-";
+// Room for the mark and the unique ending within the 255 a name may have.
+constexpr std::size_t kLongestNameKept = 200;
+
+}  // namespace
+
+std::string MakeUnfinishedName(std::string_view name) {
+    return "." + CutToLength(name, kLongestNameKept) + kUnfinishedMark;
+}

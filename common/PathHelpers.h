@@ -20,3 +20,11 @@ std::string StripExtension(std::string_view name);
 // The file name in a full path: the part after the last character that can
 // end a folder or drive in this platform's names.
 std::string GetNamePart(std::string_view path);
+
+// The first bytes of `text`, at most `limit`, never half a double-byte character.
+std::string CutToLength(std::string_view text, std::size_t limit);
+
+// The start of the name under which a file that is to be called `name` is
+// written until it is complete: hidden, beside it, and telling a user who
+// finds one left by a crash what it is. The platform adds a unique ending.
+std::string MakeUnfinishedName(std::string_view name);

@@ -5,7 +5,8 @@
 
 #include "platform/File.h"
 
-CBufferedReader::CBufferedReader(CFile& file) : m_file(file), m_buffer(kBufferSize) {}
+CBufferedReader::CBufferedReader(CFile& file, std::size_t bufferSize)
+    : m_file(file), m_buffer(bufferSize) {}
 
 std::size_t CBufferedReader::Read(void* buffer, std::size_t size) {
     auto* out = static_cast<unsigned char*>(buffer);

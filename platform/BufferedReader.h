@@ -11,7 +11,8 @@ class CBufferedReader {
 public:
     static constexpr std::size_t kBufferSize = 4096;
 
-    explicit CBufferedReader(CFile& file);
+    // A larger buffer fetches the file in fewer, larger reads.
+    explicit CBufferedReader(CFile& file, std::size_t bufferSize = kBufferSize);
 
     // Fills `buffer` with `size` bytes, fewer only at the end of the file or
     // after a read error.

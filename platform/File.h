@@ -6,31 +6,46 @@
 
 // A file opened without sharing: while one CFile holds it, any other open of
 // the same file, by this program or another, fails.
+//
+// A file is written whole or not at all: OpenReplacement makes a new, hidden
+// file beside the name, and only Commit, once every byte is on the disk, puts
+// it under that name. Until then the name leads to what it led to before.
 class CFile {
 public:
     enum class EOpenMode {
-        kReadExisting,      // an existing regular file, for reading
-        kWriteExisting,     // an existing regular file, for writing; nothing cut or created
-        kCreateOrTruncate,  // a new file, or an existing one emptied, for writing
+        kReadExisting,   // an existing regular file, for reading
+        kWriteExisting,  // an existing, writable regular file; nothing cut or created
     };
 
     CFile() = default;
+    // An uncommitted replacement is removed; the file it was to replace stays.
     ~CFile();
+    CFile(CFile&& other) noexcept;
+    CFile& operator=(CFile&& other) noexcept;
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
 
     // Opens `name` (resolved in the working folder). A read-only file never
-    // opens for writing, and anything but a regular file never opens at all.
+    // opens for writing, anything but a regular file never opens at all, and
+    // for writing not even a link to one.
     bool Open(const std::string& name, EOpenMode mode);
+
+    // Opens, for writing, a new file that is to take the name `name` in
+    // Commit. `replaced` is the file of that name, held open since it was
+    // found, whose place the new one takes and whose permission bits it
+    // keeps; without one, nothing of that name may exist, now or at Commit.
+    // The full path and title are those of `name`.
+    bool OpenReplacement(const std::string& name, CFile replaced);
+    // Flushes the new file to the disk and gives it its name, closing it and
+    // the file it replaces. False, with the new file removed and the name
+    // leading where it led before, when any step fails.
+    bool Commit();
+
     bool IsOpen() const { return m_handle != kNoHandle; }
-
-    // Closes the file; false when the system reports that written data was lost.
+    // Closes the file, removing a replacement that was not committed; false
+    // when the system reports that written data was lost.
     bool Close();
-    // Deletes the file it holds and closes it; used to take back a partial output.
-    bool Remove();
 
-    // Cuts the open file to length 0; the next write lands at offset 0.
-    bool Truncate();
     // Bytes read, 0 at the end of the file, -1 on a read error.
     std::ptrdiff_t Read(void* buffer, std::size_t size);
     // Writes all `size` bytes or reports failure.
@@ -50,12 +65,16 @@ public:
     // The name the desktop shows for the file; empty when it has none.
     std::string GetFileTitle() const;
 
-    // The system's handle of the open file, for the platform's own use.
-    std::intptr_t GetHandle() const { return m_handle; }
-
 private:
     static constexpr std::intptr_t kNoHandle = -1;
 
+    // Removes an uncommitted replacement and lets go of the file it was to
+    // replace, untouched.
+    void Discard();
+
     std::intptr_t m_handle = kNoHandle;
     std::string m_path;
+    // Of a replacement: the new file's own full path, and the held file it replaces.
+    std::string m_unfinishedPath;
+    std::intptr_t m_replacedHandle = kNoHandle;
 };

@@ -1,47 +1,39 @@
 #include "streamdb/BlockArrayFill.h"
 
+#include <array>
+#include <cstring>
+
 #include "platform/BufferedReader.h"
-#include "platform/FileMapping.h"
+#include "streamdb/ByteOrder.h"
 #include "streamdb/StreamBlockArray.h"
 
 namespace {
 
-constexpr std::size_t kLargestInput = CStreamBlockArray::kMaxBlocks * CStreamBlock::kMaxPayload;
-// What one read takes in when the input is read: a whole number of payloads.
-constexpr std::size_t kReadPiece = 256 * CStreamBlock::kMaxPayload;
+constexpr char kBlockTag[4] = {'D', 'B', 'L', 'K'};
+constexpr std::size_t kLengthField = 6;
 
 }  // namespace
 
 EFillResult FillBlockArray(CBufferedReader& input, CStreamBlockArray& blocks) {
-    // The input's bytes are best left in the system's cache, where the writes
-    // of the database take them from without a copy in between.
-    CFileMapping mapping;
-    switch (mapping.Map(input.GetFile(), kLargestInput)) {
-        case CFileMapping::EResult::kMapped:
-            blocks.AddBlocks(mapping.GetData(), mapping.GetSize());
-            blocks.HoldInput(std::move(mapping));
-            return EFillResult::kFilled;
-        case CFileMapping::EResult::kTooLarge:
-            return EFillResult::kTooLarge;
-        case CFileMapping::EResult::kReadFailed:
-            return EFillResult::kReadFailed;
-        case CFileMapping::EResult::kUnmappable:
-            break;
-    }
+    // Each piece of the input is read behind room for its block header.
+    std::array<unsigned char, CStreamBlock::kRecordSize> work{};
+    unsigned char* const payload = work.data() + CStreamBlock::kHeaderSize;
     for (;;) {
-        unsigned char* const piece = blocks.MakeInputPiece(kReadPiece);
-        const std::size_t got = input.Read(piece, kReadPiece);
+        const std::size_t got = input.Read(payload, CStreamBlock::kMaxPayload);
         if (input.HasFailed()) {
             return EFillResult::kReadFailed;
         }
-        const std::size_t records =
-            (got + CStreamBlock::kMaxPayload - 1) / CStreamBlock::kMaxPayload;
-        if (blocks.GetCount() + records > CStreamBlockArray::kMaxBlocks) {
-            return EFillResult::kTooLarge;
-        }
-        blocks.AddBlocks(piece, got);
-        if (got < kReadPiece) {
+        if (got == 0) {
             return EFillResult::kFilled;
         }
+        if (blocks.GetCount() == CStreamBlockArray::kMaxBlocks) {
+            return EFillResult::kTooLarge;
+        }
+        const std::uint16_t length =
+            SwapWord(static_cast<std::uint16_t>(got + CStreamBlock::kHeaderSize));
+        std::memcpy(work.data(), kBlockTag, sizeof kBlockTag);
+        std::memset(work.data() + sizeof kBlockTag, 0, kLengthField - sizeof kBlockTag);
+        std::memcpy(work.data() + kLengthField, &length, sizeof length);
+        blocks.AddBlock(work.data(), got + CStreamBlock::kHeaderSize);
     }
 }

@@ -3,21 +3,18 @@
 #include <algorithm>
 #include <cstring>
 
-#include "streamdb/ByteOrder.h"
+void CStreamBlock::SetData(const unsigned char* bytes, std::size_t length) {
+    FreeData();
+    m_data = static_cast<unsigned char*>(m_memory->allocate(kRecordSize));
+    m_size = kRecordSize;
+    std::memset(m_data, kFiller, kRecordSize);
+    std::memcpy(m_data, bytes, std::min<std::size_t>(length, kRecordSize));
+}
 
-namespace {
-
-constexpr char kBlockTag[4] = {'D', 'B', 'L', 'K'};
-constexpr std::size_t kLengthField = 6;
-
-}  // namespace
-
-CStreamBlock::CStreamBlock(const unsigned char* payload, std::size_t length)
-    : m_payload(payload), m_length(std::min(length, kMaxPayload)) {}
-
-void CStreamBlock::GetHeader(unsigned char* header) const {
-    std::memset(header, 0, kHeaderSize);
-    std::memcpy(header, kBlockTag, sizeof kBlockTag);
-    const std::uint16_t length = SwapWord(static_cast<std::uint16_t>(m_length + kHeaderSize));
-    std::memcpy(header + kLengthField, &length, sizeof length);
+void CStreamBlock::FreeData() {
+    if (m_data != nullptr) {
+        m_memory->deallocate(m_data, kRecordSize);
+        m_data = nullptr;
+        m_size = 0;
+    }
 }

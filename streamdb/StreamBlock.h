@@ -2,11 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory_resource>
 
-// One record of a stream database: an 8-byte block header, 1 to 4088 bytes
-// of the input and filler, always a full record in size. The input bytes stay
-// where the block list holds them; header and filler are made as the record
-// is written.
+// One record of a stream database. It owns the record's bytes: the 8-byte
+// block header, up to 4088 bytes of the input, and filler to the full size.
 class CStreamBlock {
 public:
     static constexpr std::uint32_t kRecordSize = 4096;
@@ -14,18 +13,26 @@ public:
     static constexpr std::size_t kMaxPayload = kRecordSize - kHeaderSize;
     static constexpr unsigned char kFiller = 0x55;
 
-    // A block of the `length` (at most kMaxPayload) bytes at `payload`.
-    CStreamBlock(const unsigned char* payload, std::size_t length);
+    // A new block holds nothing: size 0, no buffer. Its buffer, once it has
+    // one, comes from `memory`.
+    explicit CStreamBlock(std::pmr::memory_resource& memory = *std::pmr::get_default_resource())
+        : m_memory(&memory) {}
+    ~CStreamBlock() { FreeData(); }
+    CStreamBlock(const CStreamBlock&) = delete;
+    CStreamBlock& operator=(const CStreamBlock&) = delete;
 
-    // Puts the kHeaderSize bytes of the block header at `header`: "DBLK", two
-    // zero bytes, and the big-endian length of header and payload.
-    void GetHeader(unsigned char* header) const;
-    const unsigned char* GetPayload() const { return m_payload; }
-    std::size_t GetPayloadSize() const { return m_length; }
-    // Bytes the record takes in the file.
-    std::uint32_t GetSize() const { return kRecordSize; }
+    // Takes a buffer of kRecordSize bytes, filled with kFiller, and copies
+    // `length` (at most kRecordSize) bytes from `bytes` to its start.
+    void SetData(const unsigned char* bytes, std::size_t length);
+    // Releases the buffer, if any.
+    void FreeData();
+
+    // Bytes the record takes in the file; 0 while no buffer is held.
+    std::uint32_t GetSize() const { return m_size; }
+    const unsigned char* GetData() const { return m_data; }
 
 private:
-    const unsigned char* m_payload;
-    std::size_t m_length;
+    std::pmr::memory_resource* m_memory;
+    std::uint32_t m_size = 0;
+    unsigned char* m_data = nullptr;
 };

@@ -2,19 +2,21 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
 
 #include "platform/BufferedWriter.h"
+#include "platform/RecordMemory.h"
 #include "streamdb/ByteOrder.h"
 #include "streamdb/DatabaseName.h"
 #include "streamdb/Timestamp.h"
 
 namespace {
 
-constexpr std::size_t kHeaderSize = 78;
+constexpr std::size_t kDatabaseHeaderSize = 78;
 constexpr std::size_t kEntrySize = 8;
-// Records per gathered write: some 1 MB, in three pieces each.
-constexpr std::size_t kRecordsPerWrite = 256;
+// The record memory's first piece: a small puzzle's records; later pieces grow.
+constexpr std::size_t kFirstPieceSize = 16 * CStreamBlock::kRecordSize;
+// Records handed to the system in one gathered write: 4 MB.
+constexpr std::size_t kRecordsPerWrite = 1024;
 
 // Header fields: offsets into the header.
 constexpr std::size_t kNameField = 0;
@@ -45,22 +47,18 @@ void Put(unsigned char* at, T stored) {
 
 }  // namespace
 
-void CStreamBlockArray::AddBlock(const unsigned char* payload, std::size_t length) {
-    m_blocks.emplace_back(payload, length);
+CStreamBlockArray::CStreamBlockArray() : m_recordMemory(kFirstPieceSize, &GetRecordMemory()) {}
+
+void CStreamBlockArray::AddBlock(const unsigned char* bytes, std::size_t length) {
+    auto block = std::make_unique<CStreamBlock>(m_recordMemory);
+    block->SetData(bytes, length);
+    m_blocks.push_back(std::move(block));
 }
 
-void CStreamBlockArray::AddBlocks(const unsigned char* bytes, std::size_t length) {
-    for (std::size_t at = 0; at < length; at += CStreamBlock::kMaxPayload) {
-        AddBlock(bytes + at, std::min(CStreamBlock::kMaxPayload, length - at));
-    }
-}
-
-void CStreamBlockArray::HoldInput(CFileMapping mapping) {
-    m_mappedInputs.push_back(std::move(mapping));
-}
-
-unsigned char* CStreamBlockArray::MakeInputPiece(std::size_t size) {
-    return m_inputPieces.emplace_back(size).data();
+void CStreamBlockArray::RemoveAll() {
+    // Swapped out rather than cleared, so the pointer array goes too.
+    std::vector<std::unique_ptr<CStreamBlock>>().swap(m_blocks);
+    m_recordMemory.release();
 }
 
 void CStreamBlockArray::WriteDatabase(CBufferedWriter& output) const {
@@ -71,7 +69,7 @@ void CStreamBlockArray::WriteDatabase(CBufferedWriter& output, std::uint32_t tim
     const auto count = static_cast<std::uint16_t>(m_blocks.size());
     const std::string name = MakeDatabaseName(output.GetFile());
 
-    unsigned char header[kHeaderSize] = {};
+    unsigned char header[kDatabaseHeaderSize] = {};
     std::memcpy(header + kNameField, name.data(), name.size());
     Put(header + kAttributesField, SwapWord(kBackupFlag | kStreamFlag));
     Put(header + kVersionField, SwapWord(kVersion));
@@ -83,7 +81,7 @@ void CStreamBlockArray::WriteDatabase(CBufferedWriter& output, std::uint32_t tim
     Put(header + kRecordCountField, SwapWord(count));
     output.Write(header, sizeof header);
 
-    std::uint32_t offset = kHeaderSize + kEntrySize * count;
+    std::uint32_t offset = kDatabaseHeaderSize + kEntrySize * count;
     for (std::uint32_t i = 0; i < count; ++i) {
         unsigned char entry[kEntrySize] = {};
         Put(entry + kDataOffsetField, SwapLong(offset));
@@ -93,27 +91,16 @@ void CStreamBlockArray::WriteDatabase(CBufferedWriter& output, std::uint32_t tim
         entry[kUniqueIdField + 1] = static_cast<unsigned char>(uniqueId >> 8);
         entry[kUniqueIdField + 2] = static_cast<unsigned char>(uniqueId >> 16);
         output.Write(entry, sizeof entry);
-        offset += m_blocks[i].GetSize();
+        offset += m_blocks[i]->GetSize();
     }
-    WriteRecords(output);
-}
 
-// Records go to the file in large gathered writes: each is its header, its
-// payload from where the list holds it, and filler from one shared run.
-void CStreamBlockArray::WriteRecords(CBufferedWriter& output) const {
-    const std::vector<unsigned char> filler(CStreamBlock::kMaxPayload, CStreamBlock::kFiller);
-    std::vector<unsigned char> headers(kRecordsPerWrite * CStreamBlock::kHeaderSize);
+    // Each block's own bytes, in record order; many records to a system call.
     std::vector<CFile::CPiece> pieces;
     for (std::size_t first = 0; first < m_blocks.size(); first += kRecordsPerWrite) {
         const std::size_t end = std::min(m_blocks.size(), first + kRecordsPerWrite);
         pieces.clear();
         for (std::size_t i = first; i < end; ++i) {
-            const CStreamBlock& block = m_blocks[i];
-            unsigned char* const header = &headers[(i - first) * CStreamBlock::kHeaderSize];
-            block.GetHeader(header);
-            pieces.push_back({header, CStreamBlock::kHeaderSize});
-            pieces.push_back({block.GetPayload(), block.GetPayloadSize()});
-            pieces.push_back({filler.data(), CStreamBlock::kMaxPayload - block.GetPayloadSize()});
+            pieces.push_back({m_blocks[i]->GetData(), m_blocks[i]->GetSize()});
         }
         output.WriteGathered(pieces);
     }

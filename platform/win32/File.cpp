@@ -1,21 +1,77 @@
 #include "platform/File.h"
 
 #include <windows.h>
+// windows.h first: commdlg.h needs its types.
+#include <commdlg.h>
+// The ANSI function is called by its own name; the macro would rename CFile's.
+#undef GetFileTitle
 
 #include <algorithm>
+#include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "common/PathHelpers.h"
-#include "platform/win32/DisplayTitle.h"
-#include "platform/win32/FullPath.h"
 
 namespace {
 
 // The most one ReadFile or WriteFile call is asked to move.
 constexpr std::size_t kMaxTransfer = 1u << 30;
+// Gathered pieces are copied into one buffer of this size and written from it.
+constexpr std::size_t kStagingSize = std::size_t{1} << 20;
+constexpr int kUnfinishedAttempts = 100;
 
 HANDLE AsHandle(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
+}
+
+// The root of the volume `path` lies on, as GetVolumeInformationA wants it.
+bool GetVolumeRoot(const std::string& path, std::vector<char>& root) {
+    root.assign(path.size() + 2, '\0');
+    return GetVolumePathNameA(path.c_str(), root.data(), static_cast<DWORD>(root.size())) != FALSE;
+}
+
+// The full path of a file opened by `name`: the name completed with the
+// working folder, upper-cased on a volume that does not preserve case, its
+// name part as stored in the folder on a volume without Unicode names; `name`
+// itself when no full path can be formed.
+std::string MakeFullPath(const std::string& name) {
+    std::vector<char> buffer(MAX_PATH);
+    char* namePart = nullptr;
+    DWORD length = 0;
+    for (;;) {
+        length = GetFullPathNameA(name.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(),
+                                  &namePart);
+        if (length == 0) {
+            return name;
+        }
+        if (length < buffer.size()) {
+            break;
+        }
+        buffer.resize(length);  // the size asked for counts the closing zero
+    }
+    std::string path(buffer.data(), length);
+    const std::size_t nameOffset =
+        namePart != nullptr ? static_cast<std::size_t>(namePart - buffer.data()) : path.size();
+
+    std::vector<char> root;
+    DWORD flags = 0;
+    if (!GetVolumeRoot(path, root) ||
+        !GetVolumeInformationA(root.data(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) {
+        return path;
+    }
+    if ((flags & FS_CASE_IS_PRESERVED) == 0) {
+        CharUpperBuffA(&path[0], static_cast<DWORD>(path.size()));
+    }
+    if ((flags & FS_UNICODE_STORED_ON_DISK) == 0 && nameOffset < path.size()) {
+        WIN32_FIND_DATAA found{};
+        const HANDLE search = FindFirstFileA(path.c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            FindClose(search);
+            path.replace(nameOffset, std::string::npos, found.cFileName);
+        }
+    }
+    return path;
 }
 
 // Refused at the open by Windows already, but not by every file system Wine
@@ -26,45 +82,79 @@ bool IsReadOnly(HANDLE handle) {
            (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-// No sharing: while the handle is open nobody else opens, renames or deletes
-// the file. A write handle asks for the right to delete as well, so that
-// Remove can take back a partial output through this very handle.
-HANDLE CreateUnshared(const std::string& name, DWORD access, DWORD disposition) {
-    const bool forWriting = access == GENERIC_WRITE;
-    HANDLE handle = CreateFileA(name.c_str(), access | (forWriting ? DELETE : 0), 0, nullptr,
-                                disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE && forWriting && GetLastError() == ERROR_ACCESS_DENIED) {
-        // Some folders grant writing but not deleting; such an output is
-        // still written, it just cannot be taken back.
-        handle = CreateFileA(name.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                             nullptr);
-    }
-    return handle;
+bool IsLink(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    return !GetFileInformationByHandle(handle, &info) ||
+           (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
+// No sharing: while the handle is open nobody else opens, renames or deletes
+// the file.
 HANDLE OpenHandle(const std::string& name, CFile::EOpenMode mode) {
-    const bool forWriting = mode != CFile::EOpenMode::kReadExisting;
-    const bool truncating = mode == CFile::EOpenMode::kCreateOrTruncate;
-    // An existing file is cut only once it is held and known to be writable,
-    // so a file that cannot be claimed keeps its content.
-    const HANDLE handle = CreateUnshared(name, forWriting ? GENERIC_WRITE : GENERIC_READ,
-                                         truncating ? OPEN_ALWAYS : OPEN_EXISTING);
+    const bool forWriting = mode == CFile::EOpenMode::kWriteExisting;
+    // A file to be written is looked at itself, not at what a link leads to.
+    const HANDLE handle = CreateFileA(
+        name.c_str(), forWriting ? GENERIC_WRITE : GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL | (forWriting ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return handle;
     }
     // Device names (CON, NUL, COM1, ...) open devices, not files.
-    if (GetFileType(handle) != FILE_TYPE_DISK || (forWriting && IsReadOnly(handle)) ||
-        (truncating && !SetEndOfFile(handle))) {
+    if (GetFileType(handle) != FILE_TYPE_DISK ||
+        (forWriting && (IsReadOnly(handle) || IsLink(handle)))) {
         CloseHandle(handle);
         return INVALID_HANDLE_VALUE;
     }
     return handle;
 }
 
+bool IsFreeName(const std::string& name) {
+    return GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES &&
+           GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+// While marked, the file goes when its handle closes, however the process ends.
+bool MarkForDeletion(HANDLE handle, bool marked) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = marked ? TRUE : FALSE;
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
+                                      sizeof disposition) != FALSE;
+}
+
+// A new, hidden file whose name starts with `start`; its name in `path`.
+HANDLE CreateUnfinished(const std::string& start, std::string& path) {
+    for (int attempt = 0; attempt < kUnfinishedAttempts; ++attempt) {
+        char ending[32];
+        std::snprintf(ending, sizeof ending, "%08lx%04x", GetTickCount(), attempt);
+        path = start + ending;
+        const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                                          CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+        if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
+            return handle;
+        }
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
 }  // namespace
 
 CFile::~CFile() {
     Close();
+}
+
+CFile::CFile(CFile&& other) noexcept {
+    *this = std::move(other);
+}
+
+CFile& CFile::operator=(CFile&& other) noexcept {
+    if (this != &other) {
+        Close();
+        std::swap(m_handle, other.m_handle);
+        std::swap(m_path, other.m_path);
+        std::swap(m_unfinishedPath, other.m_unfinishedPath);
+        std::swap(m_replacedHandle, other.m_replacedHandle);
+    }
+    return *this;
 }
 
 bool CFile::Open(const std::string& name, EOpenMode mode) {
@@ -78,35 +168,84 @@ bool CFile::Open(const std::string& name, EOpenMode mode) {
     return true;
 }
 
+bool CFile::OpenReplacement(const std::string& name, CFile replaced) {
+    Close();
+    if (!replaced.IsOpen() && !IsFreeName(name)) {
+        return false;
+    }
+    const std::string path = MakeFullPath(name);
+    const std::string namePart = GetNamePart(path);
+    std::string unfinished;
+    const HANDLE handle = CreateUnfinished(
+        path.substr(0, path.size() - namePart.size()) + MakeUnfinishedName(namePart), unfinished);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    // Until Commit, a process that ends any way at all takes the file with it.
+    if (!MarkForDeletion(handle, true)) {
+        CloseHandle(handle);
+        DeleteFileA(unfinished.c_str());
+        return false;
+    }
+    m_handle = reinterpret_cast<std::intptr_t>(handle);
+    m_path = path;
+    m_unfinishedPath = unfinished;
+    std::swap(m_replacedHandle, replaced.m_handle);
+    return true;
+}
+
+bool CFile::Commit() {
+    if (!IsOpen() || m_unfinishedPath.empty()) {
+        return false;
+    }
+    const HANDLE handle = AsHandle(m_handle);
+    m_handle = kNoHandle;
+    // Once in place it is a file like any other, not a hidden one.
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    bool done = FlushFileBuffers(handle) != FALSE &&
+                SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic) != FALSE &&
+                MarkForDeletion(handle, false);
+    done = CloseHandle(handle) != FALSE && done;
+    if (m_replacedHandle != kNoHandle) {
+        // Windows replaces no file that is open; the old one is let go only now.
+        CloseHandle(AsHandle(m_replacedHandle));
+        m_replacedHandle = kNoHandle;
+        // The new file takes over the old one's attributes and security.
+        done = done && ReplaceFileA(m_path.c_str(), m_unfinishedPath.c_str(), nullptr,
+                                    REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE;
+    } else {
+        // Without MOVEFILE_REPLACE_EXISTING, a file that appeared meanwhile stays.
+        done = done && MoveFileExA(m_unfinishedPath.c_str(), m_path.c_str(),
+                                   MOVEFILE_WRITE_THROUGH) != FALSE;
+    }
+    if (!done) {
+        DeleteFileA(m_unfinishedPath.c_str());
+    }
+    m_unfinishedPath.clear();
+    return done;
+}
+
+void CFile::Discard() {
+    m_unfinishedPath.clear();
+    if (m_replacedHandle != kNoHandle) {
+        CloseHandle(AsHandle(m_replacedHandle));
+        m_replacedHandle = kNoHandle;
+    }
+}
+
 bool CFile::Close() {
     if (!IsOpen()) {
         return true;
     }
     const HANDLE handle = AsHandle(m_handle);
     m_handle = kNoHandle;
-    return CloseHandle(handle) != FALSE;
-}
-
-bool CFile::Remove() {
-    if (!IsOpen()) {
-        return false;
+    // An unfinished file is still marked: closing it deletes it.
+    const bool closed = CloseHandle(handle) != FALSE;
+    if (!m_unfinishedPath.empty()) {
+        Discard();
     }
-    // Marked through the handle, the file held here goes when it closes,
-    // whatever its name leads to by then.
-    FILE_DISPOSITION_INFO disposition{};
-    disposition.DeleteFile = TRUE;
-    const bool marked = SetFileInformationByHandle(AsHandle(m_handle), FileDispositionInfo,
-                                                   &disposition, sizeof disposition) != FALSE;
-    return Close() && marked;
-}
-
-bool CFile::Truncate() {
-    if (!IsOpen()) {
-        return false;
-    }
-    LARGE_INTEGER start{};
-    return SetFilePointerEx(AsHandle(m_handle), start, nullptr, FILE_BEGIN) != FALSE &&
-           SetEndOfFile(AsHandle(m_handle)) != FALSE;
+    return closed;
 }
 
 std::ptrdiff_t CFile::Read(void* buffer, std::size_t size) {
@@ -138,10 +277,45 @@ bool CFile::Write(const void* data, std::size_t size) {
     return true;
 }
 
+// Windows gathers only into unbuffered, sector-aligned files: the pieces are
+// copied into one buffer and written from there in large writes.
+bool CFile::WriteGathered(const CPiece* pieces, std::size_t count) {
+    std::vector<unsigned char> staged;
+    staged.reserve(kStagingSize);
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto* bytes = static_cast<const unsigned char*>(pieces[i].data);
+        std::size_t size = pieces[i].size;
+        while (size > 0) {
+            const std::size_t part = std::min(size, kStagingSize - staged.size());
+            staged.insert(staged.end(), bytes, bytes + part);
+            bytes += part;
+            size -= part;
+            if (staged.size() == kStagingSize) {
+                if (!Write(staged.data(), staged.size())) {
+                    return false;
+                }
+                staged.clear();
+            }
+        }
+    }
+    return staged.empty() || Write(staged.data(), staged.size());
+}
+
 std::string CFile::GetFileName() const {
     return GetNamePart(m_path);
 }
 
+// The name Explorer shows (without its extension where it hides them); empty
+// when it gives none.
 std::string CFile::GetFileTitle() const {
-    return GetDisplayTitle(m_path);
+    // A positive result is the size the title needs, its closing zero included.
+    const short needed = GetFileTitleA(m_path.c_str(), nullptr, 0);
+    if (needed <= 0) {
+        return {};
+    }
+    std::vector<char> title(static_cast<std::size_t>(needed) + 1, '\0');
+    if (GetFileTitleA(m_path.c_str(), title.data(), static_cast<WORD>(title.size())) != 0) {
+        return {};
+    }
+    return title.data();
 }

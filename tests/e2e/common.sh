@@ -16,10 +16,12 @@ fail() {
     failures=$((failures + 1))
 }
 
-# run NAME INPUT: runs the program in $work/NAME with INPUT on standard input.
+# run NAME INPUT [SETUP]: runs the program in $work/NAME with INPUT on
+# standard input, after the shell commands SETUP (limits, a mask).
 run() {
     mkdir -p "$work/$1"
-    (cd "$work/$1" && printf '%b' "$2" | timeout 20 "$program" >"$work/$1.out" 2>&1)
+    (cd "$work/$1" && eval "${3:-:}" &&
+        printf '%b' "$2" | timeout 20 "$program" >"$work/$1.out" 2>&1)
     status=$?
     [ "$status" -eq 0 ] || fail "$1: exit status $status"
 }

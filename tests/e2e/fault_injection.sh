@@ -37,15 +37,52 @@ for failing in 1 2 3; do
     done
 done
 
+# The disk fills up after a Yes to replacing a database: the old one stays,
+# byte for byte, and nothing else is left.
+mkdir -p "$work/replace"
+if mount -t tmpfs -o size=512k tmpfs "$work/replace" 2>/dev/null; then
+    mounted="$mounted $work/replace"
+    head -c 300000 /dev/urandom >"$work/replace/p.puz"
+    head -c 100000 /dev/urandom >"$work/replace/p.pdb"
+    cp "$work/replace/p.pdb" "$work/old.pdb"
+    run replace 'p.puz\nyes\n'
+    expect_text replace "$(write_failure p.pdb)"
+    cmp -s "$work/replace/p.pdb" "$work/old.pdb" || fail "replace: the old database changed"
+    [ "$(ls -A "$work/replace" | wc -l)" = 2 ] || fail "replace: files left: $(ls -A "$work/replace")"
+fi
+
 # A file-size limit stands in for a full disk without root: the program
 # ignores SIGXFSZ, so the write fails and is reported instead of killing it.
 mkdir -p "$work/limit"
 head -c 300000 /dev/urandom >"$work/limit/big.puz"
 echo small >"$work/limit/small.puz"
-(ulimit -f 200 && run limit 'big.puz small.puz\nno\n')
+run limit 'big.puz small.puz\nno\n' 'ulimit -f 200'
 expect_text limit "$(write_failure big.pdb)"
 no_database "$work/limit/big.pdb"
 expect_database "$work/limit/small.pdb" "$work/limit/small.puz"
+
+# Memory runs out while a large puzzle is read: too large for this machine,
+# and the rest of the batch converts.
+mkdir -p "$work/memory"
+truncate -s 100000000 "$work/memory/big.puz"
+echo small >"$work/memory/small.puz"
+run memory 'big.puz small.puz\nno\n' 'ulimit -v 60000'
+expect_text memory "$(printf 'Conversion failed. The following puzzle file is too large:\nbig.puz')"
+no_database "$work/memory/big.pdb"
+expect_database "$work/memory/small.pdb" "$work/memory/small.puz"
+
+# A mask that makes new files read-only: the program's own new file is still
+# its to write, and a replaced database keeps the mode it had.
+mkdir -p "$work/mask"
+echo a >"$work/mask/a.puz"
+echo b >"$work/mask/b.puz"
+echo old >"$work/mask/b.pdb"
+chmod 640 "$work/mask/b.pdb"
+run mask 'a.puz b.puz\nyes\nno\n' 'umask 0222'
+expect_database "$work/mask/a.pdb" "$work/mask/a.puz"
+expect_database "$work/mask/b.pdb" "$work/mask/b.puz"
+[ "$(stat -c %a "$work/mask/a.pdb")" = 444 ] || fail "mask: a new database ignores the mask"
+[ "$(stat -c %a "$work/mask/b.pdb")" = 640 ] || fail "mask: the replaced database lost its mode"
 
 # An input that fails to read: this process's memory at offset 0 gives EIO.
 mkdir -p "$work/unreadable"

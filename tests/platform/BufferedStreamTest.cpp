@@ -50,12 +50,13 @@ TEST_F(BufferedStreamTest, GatheredPiecesFollowWhatTheBufferHolds) {
     }
     {
         CFile file;
-        ASSERT_TRUE(file.Open("out.pdb", CFile::EOpenMode::kCreateOrTruncate));
+        ASSERT_TRUE(file.OpenReplacement("out.pdb", CFile()));
         CBufferedWriter writer(file);
         writer.Write("head", 4);
         writer.WriteGathered(pieces);
         writer.Write("tail", 4);
         EXPECT_TRUE(writer.Flush());
+        EXPECT_TRUE(file.Commit());
     }
     EXPECT_EQ(ReadBytes("out.pdb"), "head" + large + "tail");
 }

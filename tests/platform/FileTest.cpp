@@ -11,24 +11,37 @@ namespace fs = std::filesystem;
 namespace {
 
 using EOpenMode = CFile::EOpenMode;
+using Names = std::vector<std::string>;
 
 class FileTest : public ::testing::Test {
 protected:
+    // Every name in the folder, hidden ones too, in order.
+    Names ListFolder() const {
+        Names names;
+        for (const auto& entry : fs::directory_iterator(m_folder.GetPath())) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
     CTempFolder m_folder;
 };
 
-TEST_F(FileTest, HeldFileCannotBeOpenedAgainNorEmptied) {
+TEST_F(FileTest, HeldFileCannotBeOpenedAgainNorReplaced) {
     WriteBytes("x.pdb", "keep");
     CFile held;
     ASSERT_TRUE(held.Open("x.pdb", EOpenMode::kReadExisting));
-    for (const EOpenMode mode :
-         {EOpenMode::kReadExisting, EOpenMode::kWriteExisting, EOpenMode::kCreateOrTruncate}) {
+    for (const EOpenMode mode : {EOpenMode::kReadExisting, EOpenMode::kWriteExisting}) {
         CFile second;
         EXPECT_FALSE(second.Open("x.pdb", mode));
         EXPECT_FALSE(second.IsOpen());
     }
+    CFile replacement;
+    EXPECT_FALSE(replacement.OpenReplacement("x.pdb", CFile()));
     held.Close();
     EXPECT_EQ(ReadBytes("x.pdb"), "keep");
+    EXPECT_EQ(ListFolder(), Names{"x.pdb"});
     CFile again;
     EXPECT_TRUE(again.Open("x.pdb", EOpenMode::kReadExisting));
 }
@@ -40,7 +53,6 @@ TEST_F(FileTest, ReadOnlyFileNeverOpensForWriting) {
                     fs::perm_options::remove);
     CFile file;
     EXPECT_FALSE(file.Open("ro.pdb", EOpenMode::kWriteExisting));
-    EXPECT_FALSE(file.Open("ro.pdb", EOpenMode::kCreateOrTruncate));
     EXPECT_EQ(ReadBytes("ro.pdb"), "old");
     EXPECT_TRUE(file.Open("ro.pdb", EOpenMode::kReadExisting));
 }
@@ -49,9 +61,7 @@ TEST_F(FileTest, ExistingOpensNeverCreate) {
     CFile file;
     EXPECT_FALSE(file.Open("missing.puz", EOpenMode::kReadExisting));
     EXPECT_FALSE(file.Open("missing.puz", EOpenMode::kWriteExisting));
-    EXPECT_FALSE(fs::exists("missing.puz"));
-    EXPECT_TRUE(file.Open("missing.puz", EOpenMode::kCreateOrTruncate));
-    EXPECT_TRUE(fs::exists("missing.puz"));
+    EXPECT_TRUE(fs::is_empty(m_folder.GetPath()));
 }
 
 TEST_F(FileTest, FolderIsNotAFile) {
@@ -59,7 +69,8 @@ TEST_F(FileTest, FolderIsNotAFile) {
     CFile file;
     EXPECT_FALSE(file.Open("folder.puz", EOpenMode::kReadExisting));
     EXPECT_FALSE(file.Open("folder.puz", EOpenMode::kWriteExisting));
-    EXPECT_FALSE(file.Open("folder.puz", EOpenMode::kCreateOrTruncate));
+    EXPECT_FALSE(file.OpenReplacement("folder.puz", CFile()));
+    EXPECT_TRUE(fs::is_directory("folder.puz"));
 }
 
 TEST_F(FileTest, KnowsItsFullPathAndName) {
@@ -68,34 +79,73 @@ TEST_F(FileTest, KnowsItsFullPathAndName) {
     ASSERT_TRUE(file.Open("Sunday Puzzle.puz", EOpenMode::kReadExisting));
     EXPECT_EQ(file.GetFilePath(), m_folder.GetName() + kFolderSeparator + "Sunday Puzzle.puz");
     EXPECT_EQ(file.GetFileName(), "Sunday Puzzle.puz");
+
+    // A replacement goes by the name it is to take, not by its own.
+    CFile replacement;
+    ASSERT_TRUE(replacement.OpenReplacement("Sunday Puzzle.pdb", CFile()));
+    EXPECT_EQ(replacement.GetFilePath(),
+              m_folder.GetName() + kFolderSeparator + "Sunday Puzzle.pdb");
+    EXPECT_EQ(replacement.GetFileName(), "Sunday Puzzle.pdb");
 }
 
-TEST_F(FileTest, CreateEmptiesAnExistingFileAndTruncateRewinds) {
-    WriteBytes("a.pdb", "a long old content");
-    {
-        CFile file;
-        ASSERT_TRUE(file.Open("a.pdb", EOpenMode::kCreateOrTruncate));
-        EXPECT_TRUE(file.Write("new", 3));
-    }
-    EXPECT_EQ(ReadBytes("a.pdb"), "new");
-    {
-        CFile file;
-        ASSERT_TRUE(file.Open("a.pdb", EOpenMode::kWriteExisting));
-        char buffer[1];
-        EXPECT_TRUE(file.Truncate());
-        EXPECT_TRUE(file.Write("xy", 2));
-        EXPECT_EQ(file.Read(buffer, 1), -1);  // opened for writing only
-    }
-    EXPECT_EQ(ReadBytes("a.pdb"), "xy");
+// Until Commit the new file lies hidden beside the old one, named for what
+// it is, and the old one keeps its name and bytes.
+TEST_F(FileTest, ReplacementTakesTheNameOnlyWhenCommitted) {
+    WriteBytes("a.pdb", "old database");
+    CFile existing;
+    ASSERT_TRUE(existing.Open("a.pdb", EOpenMode::kWriteExisting));
+    CFile replacement;
+    ASSERT_TRUE(replacement.OpenReplacement("a.pdb", std::move(existing)));
+    ASSERT_TRUE(replacement.Write("new database", 12));
+
+    const Names during = ListFolder();
+    ASSERT_EQ(during.size(), 2u);
+    EXPECT_EQ(during[0].rfind(".a.pdb.quintar-unfinished-", 0), 0u) << during[0];
+    EXPECT_EQ(during[1], "a.pdb");
+    EXPECT_EQ(fs::file_size("a.pdb"), 12u);
+
+    ASSERT_TRUE(replacement.Commit());
+    EXPECT_FALSE(replacement.IsOpen());
+    EXPECT_EQ(ListFolder(), Names{"a.pdb"});
+    EXPECT_EQ(ReadBytes("a.pdb"), "new database");
 }
 
-TEST_F(FileTest, RemoveTakesBackTheHeldFile) {
+TEST_F(FileTest, ReplacementNotCommittedLeavesNothingBehind) {
+    WriteBytes("old.pdb", "old");
+    {
+        CFile existing;
+        ASSERT_TRUE(existing.Open("old.pdb", EOpenMode::kWriteExisting));
+        CFile replacement;
+        ASSERT_TRUE(replacement.OpenReplacement("old.pdb", std::move(existing)));
+        ASSERT_TRUE(replacement.Write("half", 4));
+    }
+    {
+        CFile fresh;
+        ASSERT_TRUE(fresh.OpenReplacement("new.pdb", CFile()));
+        ASSERT_TRUE(fresh.Write("half", 4));
+        fresh.Close();
+    }
+    EXPECT_EQ(ListFolder(), Names{"old.pdb"});
+    EXPECT_EQ(ReadBytes("old.pdb"), "old");
+    // The old file is let go as well.
+    CFile again;
+    EXPECT_TRUE(again.Open("old.pdb", EOpenMode::kWriteExisting));
+}
+
+// A new file never takes a name that exists, even one that appears while it
+// is written.
+TEST_F(FileTest, NewFileNeverTakesAnExistingName) {
+    WriteBytes("taken.pdb", "someone else's");
     CFile file;
-    ASSERT_TRUE(file.Open("partial.pdb", EOpenMode::kCreateOrTruncate));
-    ASSERT_TRUE(file.Write("half", 4));
-    EXPECT_TRUE(file.Remove());
-    EXPECT_FALSE(file.IsOpen());
-    EXPECT_FALSE(fs::exists("partial.pdb"));
+    EXPECT_FALSE(file.OpenReplacement("taken.pdb", CFile()));
+
+    ASSERT_TRUE(file.OpenReplacement("late.pdb", CFile()));
+    ASSERT_TRUE(file.Write("mine", 4));
+    WriteBytes("late.pdb", "came first");
+    EXPECT_FALSE(file.Commit());
+    EXPECT_EQ(ReadBytes("late.pdb"), "came first");
+    EXPECT_EQ(ReadBytes("taken.pdb"), "someone else's");
+    EXPECT_EQ(ListFolder(), (Names{"late.pdb", "taken.pdb"}));
 }
 
 TEST_F(FileTest, ReadsToTheEnd) {

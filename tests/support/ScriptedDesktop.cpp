@@ -17,7 +17,13 @@ void CScriptedDesktop::AddOutcome(EPickOutcome outcome) {
 }
 
 void CScriptedDesktop::AddAnswers(const std::vector<int>& answers) {
-    m_answers.insert(m_answers.end(), answers.begin(), answers.end());
+    for (const int answer : answers) {
+        m_answers.push_back({answer, {}});
+    }
+}
+
+void CScriptedDesktop::AddAnswer(int answer, std::function<void()> meanwhile) {
+    m_answers.push_back({answer, std::move(meanwhile)});
 }
 
 EPickOutcome CScriptedDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& request,
@@ -51,9 +57,12 @@ int CScriptedDesktop::ShowMessageBox(const std::string& text, const std::string&
         ADD_FAILURE() << "unscripted question: " << text;
         return kIdNo;
     }
-    const int answer = m_answers.front();
+    const CAnswer answer = m_answers.front();
     m_answers.pop_front();
-    return answer;
+    if (answer.meanwhile) {
+        answer.meanwhile();
+    }
+    return answer.answer;
 }
 
 std::string CScriptedDesktop::FindAssociatedProgram(const std::string& file) {

@@ -29,6 +29,8 @@ public:
     void AddOutcome(EPickOutcome outcome);
     // Answers to Yes/No boxes, in order; a box without one fails the test.
     void AddAnswers(const std::vector<int>& answers);
+    // One answer, given after `meanwhile` ran while the box was up.
+    void AddAnswer(int answer, std::function<void()> meanwhile);
 
     EPickOutcome ShowOpenFileDialog(const COpenFileDialogRequest& request,
                                     std::vector<char>& selection) override;
@@ -51,5 +53,9 @@ private:
         std::function<void()> afterwards;
     };
     std::deque<CPick> m_picks;
-    std::deque<int> m_answers;
+    struct CAnswer {
+        int answer;
+        std::function<void()> meanwhile;
+    };
+    std::deque<CAnswer> m_answers;
 };

@@ -109,8 +109,8 @@ TEST_F(HostileFileTest, SelectedFolderFifoDeviceAndDanglingLinkCannotBeOpened) {
 }
 
 TEST_F(HostileFileTest, OutputNamesTakenByLinksFifosAndDevicesAreNeverWrittenThrough) {
-    const char* inputs[] = {"dangling.puz", "fifo.puz", "device.puz",
-                            "ro-link.puz",  "self.puz", "ok.puz"};
+    const char* inputs[] = {"dangling.puz", "fifo.puz", "device.puz", "ro-link.puz",
+                            "link.puz",     "self.puz", "ok.puz"};
     for (const char* input : inputs) {
         WriteBytes(input, input);
     }
@@ -120,20 +120,26 @@ TEST_F(HostileFileTest, OutputNamesTakenByLinksFifosAndDevicesAreNeverWrittenThr
     WriteBytes("read-only.pdb", "keep");
     fs::permissions("read-only.pdb", fs::perms::owner_read);
     fs::create_symlink("read-only.pdb", "ro-link.pdb");
+    // A writable database elsewhere, which the user may not even know of.
+    fs::create_directory("elsewhere");
+    WriteBytes("elsewhere/target.pdb", "elsewhere");
+    fs::create_symlink("elsewhere/target.pdb", "link.pdb");
     // A database name that leads back to the puzzle being converted.
     fs::create_symlink("self.puz", "self.pdb");
     m_desktop.AddPick(m_folder.GetName(), Paths(std::begin(inputs), std::end(inputs)));
     m_desktop.AddAnswers({kIdNo});
     m_app.RunConverter();
 
-    EXPECT_EQ(MessageTexts(),
-              (Paths{kCouldNotCreate + "dangling.pdb", kCouldNotCreate + "fifo.pdb",
-                     kCouldNotCreate + "device.pdb", kCouldNotCreate + "ro-link.pdb",
-                     kCouldNotCreate + "self.pdb", kInstallQuestion}));
+    EXPECT_EQ(MessageTexts(), (Paths{kCouldNotCreate + "dangling.pdb", kCouldNotCreate + "fifo.pdb",
+                                     kCouldNotCreate + "device.pdb",
+                                     kCouldNotCreate + "ro-link.pdb", kCouldNotCreate + "link.pdb",
+                                     kCouldNotCreate + "self.pdb", kInstallQuestion}));
     EXPECT_FALSE(fs::exists("target.pdb"));
     EXPECT_TRUE(fs::is_symlink("dangling.pdb"));
     EXPECT_TRUE(fs::is_fifo("fifo.pdb"));
     EXPECT_EQ(ReadBytes("read-only.pdb"), "keep");
+    EXPECT_EQ(fs::read_symlink("link.pdb"), "elsewhere/target.pdb");
+    EXPECT_EQ(ReadBytes("elsewhere/target.pdb"), "elsewhere");
     EXPECT_EQ(ReadBytes("self.puz"), "self.puz");
     EXPECT_TRUE(IsStreamDatabaseOf(ReadBytes("ok.pdb"), "ok.puz"));
     EXPECT_EQ(m_app.GetConvertedFiles(), Paths{PathOf("ok.pdb")});

@@ -42,7 +42,8 @@ protected:
 
 // The disk fills up in the middle of one database of a batch of three, the
 // first, the middle or the last (that one replacing an old database with
-// consent): it is taken back and reported, and the other two are written.
+// consent): it is taken back and reported, the old database stays byte for
+// byte, and the other two are written.
 TEST_F(StreamFailureTest, FullDiskTakesBackThePartialDatabaseWhereverItFalls) {
     const Paths names{"a.puz", "b.puz", "c.puz"};
     const Paths outputs{"a.pdb", "b.pdb", "c.pdb"};
@@ -54,8 +55,9 @@ TEST_F(StreamFailureTest, FullDiskTakesBackThePartialDatabaseWhereverItFalls) {
             WriteBytes(folder / names[i], i == failing ? MakeBytes(40000) : names[i]);
         }
         const bool overwrite = failing + 1 == names.size();
+        const std::string old = MakeBytes(12000, 9);
         if (overwrite) {
-            WriteBytes(folder / outputs[failing], "replaced with consent");
+            WriteBytes(folder / outputs[failing], old);
         }
         CScriptedDesktop desktop;
         CConvertorApp app(desktop);
@@ -71,7 +73,12 @@ TEST_F(StreamFailureTest, FullDiskTakesBackThePartialDatabaseWhereverItFalls) {
         ASSERT_EQ(desktop.m_messages.size(), reported + 2);
         EXPECT_EQ(desktop.m_messages[reported].text, failure);
         EXPECT_EQ(desktop.m_messages[reported].style, 0x10u);
-        EXPECT_FALSE(fs::exists(folder / outputs[failing]));
+        if (overwrite) {
+            EXPECT_EQ(ReadBytes(folder / outputs[failing]), old);
+        } else {
+            EXPECT_FALSE(fs::exists(folder / outputs[failing]));
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), overwrite ? 6 : 5);
         Paths written;
         for (std::size_t i = 0; i < names.size(); ++i) {
             if (i != failing) {

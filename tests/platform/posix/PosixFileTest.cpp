@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,37 +25,82 @@ TEST_F(PosixFileTest, FifoAndDeviceFailWithoutBlocking) {
     fs::create_symlink("/dev/zero", "device.puz");
     for (const char* name : {"pipe.puz", "device.puz"}) {
         SCOPED_TRACE(name);
-        for (const EOpenMode mode :
-             {EOpenMode::kReadExisting, EOpenMode::kWriteExisting, EOpenMode::kCreateOrTruncate}) {
+        for (const EOpenMode mode : {EOpenMode::kReadExisting, EOpenMode::kWriteExisting}) {
             CFile file;
             EXPECT_FALSE(file.Open(name, mode));
         }
+        CFile file;
+        EXPECT_FALSE(file.OpenReplacement(name, CFile()));
     }
 }
 
-TEST_F(PosixFileTest, DanglingLinkIsNeitherFollowedNorCreated) {
-    fs::create_symlink(m_folder.GetPath() / "target.pdb", "link.pdb");
+// A link is read through, as a user who made it would expect, but never
+// written through: its target may lie anywhere.
+TEST_F(PosixFileTest, LinksAreReadThroughButNeverWritten) {
+    WriteBytes("real.pdb", "bytes");
+    fs::create_symlink("real.pdb", "alias.pdb");
+    fs::create_symlink(m_folder.GetPath() / "target.pdb", "dangling.pdb");
     CFile file;
-    EXPECT_FALSE(file.Open("link.pdb", EOpenMode::kReadExisting));
-    EXPECT_FALSE(file.Open("link.pdb", EOpenMode::kCreateOrTruncate));
+    ASSERT_TRUE(file.Open("alias.pdb", EOpenMode::kReadExisting));
+    EXPECT_EQ(file.GetFileName(), "alias.pdb");
+    file.Close();
+    for (const char* name : {"alias.pdb", "dangling.pdb"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(file.Open(name, EOpenMode::kWriteExisting));
+        EXPECT_FALSE(file.OpenReplacement(name, CFile()));
+    }
     EXPECT_FALSE(fs::exists("target.pdb"));
+    EXPECT_EQ(ReadBytes("real.pdb"), "bytes");
 }
 
-TEST_F(PosixFileTest, LinkToAFileOpensTheFile) {
-    WriteBytes("real.puz", "bytes");
-    fs::create_symlink("real.puz", "alias.puz");
-    CFile file;
-    ASSERT_TRUE(file.Open("alias.puz", EOpenMode::kReadExisting));
-    EXPECT_EQ(file.GetFileName(), "alias.puz");
+// A file the program made is its own to write, whatever the mask makes of
+// its mode; a replaced file's mode carries over.
+TEST_F(PosixFileTest, NewFilesFollowTheMaskAndReplacementsKeepTheOldMode) {
+    WriteBytes("old.pdb", "old");
+    fs::permissions("old.pdb", fs::perms(0640));
+    const mode_t previous = umask(0222);
+    CFile fresh;
+    const bool opened = fresh.OpenReplacement("new.pdb", CFile());
+    const bool written = opened && fresh.Write("new", 3) && fresh.Commit();
+    CFile existing;
+    CFile replacement;
+    const bool replaced = existing.Open("old.pdb", EOpenMode::kWriteExisting) &&
+                          replacement.OpenReplacement("old.pdb", std::move(existing)) &&
+                          replacement.Write("newer", 5) && replacement.Commit();
+    umask(previous);
+
+    ASSERT_TRUE(written);
+    ASSERT_TRUE(replaced);
+    EXPECT_EQ(ReadBytes("new.pdb"), "new");
+    EXPECT_EQ(fs::status("new.pdb").permissions(), fs::perms(0444));
+    EXPECT_EQ(ReadBytes("old.pdb"), "newer");
+    EXPECT_EQ(fs::status("old.pdb").permissions(), fs::perms(0640));
 }
 
-TEST_F(PosixFileTest, RemoveSparesAFileThatReplacedTheHeldOne) {
-    CFile file;
-    ASSERT_TRUE(file.Open("out.pdb", EOpenMode::kCreateOrTruncate));
-    fs::rename("out.pdb", "moved.pdb");
-    WriteBytes("out.pdb", "someone else's");
-    EXPECT_FALSE(file.Remove());
-    EXPECT_EQ(ReadBytes("out.pdb"), "someone else's");
+// SIGINT, SIGTERM and SIGHUP take the unfinished file with them, and still
+// end the program as they would have.
+TEST_F(PosixFileTest, EndingSignalRemovesTheUnfinishedFile) {
+    WriteBytes("old.pdb", "old");
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const pid_t child = fork();
+        if (child == 0) {
+            CFile existing;
+            CFile replacement;
+            if (existing.Open("old.pdb", EOpenMode::kWriteExisting) &&
+                replacement.OpenReplacement("old.pdb", std::move(existing)) &&
+                replacement.Write("half", 4)) {
+                raise(signal);
+            }
+            _exit(1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status));
+        EXPECT_EQ(WTERMSIG(status), signal);
+        EXPECT_EQ(ReadBytes("old.pdb"), "old");
+        EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.GetPath()), {}), 1);
+    }
 }
 
 TEST_F(PosixFileTest, FilesDoNotLeakIntoStartedPrograms) {

@@ -33,11 +33,11 @@ TEST(WesternCodePageTest, BytesThatAreNoUtf8AreMarkedOneByOne) {
 // The name a database gets when written to a file named `fileName`.
 std::string NameOfDatabaseIn(const std::string& fileName) {
     CFile file;
-    EXPECT_TRUE(file.Open(fileName, CFile::EOpenMode::kCreateOrTruncate));
+    EXPECT_TRUE(file.OpenReplacement(fileName, CFile()));
     CBufferedWriter writer(file);
     CStreamBlockArray().WriteDatabase(writer, 0);
     EXPECT_TRUE(writer.Flush());
-    EXPECT_TRUE(file.Close());
+    EXPECT_TRUE(file.Commit());
     return DatabaseNameOf(ReadBytes(fileName));
 }
 

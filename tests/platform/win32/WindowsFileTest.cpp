@@ -12,8 +12,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using EOpenMode = CFile::EOpenMode;
-constexpr EOpenMode kAllModes[] = {EOpenMode::kReadExisting, EOpenMode::kWriteExisting,
-                                   EOpenMode::kCreateOrTruncate};
+constexpr EOpenMode kAllModes[] = {EOpenMode::kReadExisting, EOpenMode::kWriteExisting};
 
 class WindowsFileTest : public ::testing::Test {
 protected:
@@ -36,6 +35,8 @@ TEST_F(WindowsFileTest, FileInUseElsewhereIsNeitherOpenedNorEmptied) {
         CFile file;
         EXPECT_FALSE(file.Open("busy.pdb", mode));
     }
+    CFile replacement;
+    EXPECT_FALSE(replacement.OpenReplacement("busy.pdb", CFile()));
     CloseHandle(other);
     EXPECT_EQ(ReadBytes("busy.pdb"), "someone else's");
 }
@@ -57,7 +58,7 @@ TEST_F(WindowsFileTest, ReadOnlyAttributeKeepsTheFileFromWriting) {
     ASSERT_TRUE(SetFileAttributesA("ro.pdb", FILE_ATTRIBUTE_READONLY));
     CFile file;
     EXPECT_FALSE(file.Open("ro.pdb", EOpenMode::kWriteExisting));
-    EXPECT_FALSE(file.Open("ro.pdb", EOpenMode::kCreateOrTruncate));
+    EXPECT_FALSE(file.OpenReplacement("ro.pdb", CFile()));
     EXPECT_TRUE(file.Open("ro.pdb", EOpenMode::kReadExisting));
     file.Close();
     SetFileAttributesA("ro.pdb", FILE_ATTRIBUTE_NORMAL);
@@ -120,15 +121,26 @@ TEST_F(WindowsFileTest, NameWithoutDisplayTitleStillNamesTheDatabase) {
     EXPECT_EQ(MakeDatabaseName(file), "Week [12]");
 }
 
-// Deleted through the handle, not pending behind it: the name is free at once.
-TEST_F(WindowsFileTest, RemovedOutputLeavesItsNameFree) {
-    WriteBytes("other.pdb", "keep");
-    CFile file;
-    ASSERT_TRUE(file.Open("out.pdb", EOpenMode::kCreateOrTruncate));
-    ASSERT_TRUE(file.Remove());
-    EXPECT_FALSE(file.Open("out.pdb", EOpenMode::kWriteExisting));
-    EXPECT_TRUE(file.Open("out.pdb", EOpenMode::kCreateOrTruncate));
-    EXPECT_EQ(ReadBytes("other.pdb"), "keep");
+// Hidden while it is written; in place, a file like any other that keeps
+// what the old one's attributes said.
+TEST_F(WindowsFileTest, ReplacementIsHiddenUntilInPlace) {
+    WriteBytes("old.pdb", "old");
+    ASSERT_TRUE(SetFileAttributesA("old.pdb", FILE_ATTRIBUTE_ARCHIVE));
+    CFile existing;
+    ASSERT_TRUE(existing.Open("old.pdb", EOpenMode::kWriteExisting));
+    CFile replacement;
+    ASSERT_TRUE(replacement.OpenReplacement("old.pdb", std::move(existing)));
+    ASSERT_TRUE(replacement.Write("new", 3));
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = FindFirstFileA(".old.pdb.quintar-unfinished-*", &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    FindClose(search);
+    EXPECT_NE(found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN, 0u);
+
+    ASSERT_TRUE(replacement.Commit());
+    EXPECT_EQ(ReadBytes("old.pdb"), "new");
+    EXPECT_EQ(GetFileAttributesA("old.pdb") & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.GetPath()), {}), 1);
 }
 
 }  // namespace

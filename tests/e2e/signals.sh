@@ -1,0 +1,62 @@
+#!/bin/sh
+# SIGTERM, SIGINT and SIGHUP (a closed terminal) at several moments of
+# writing the largest database, with and without an old one: afterwards the
+# folder holds the old database byte for byte, or the new one whole, and no
+# other file.
+set -u
+program=$1
+. "$(dirname "$0")/common.sh"
+
+folder="$work/signals"
+mkdir -p "$folder"
+head -c $((65535 * 4088)) /dev/urandom >"$folder/in.puz"
+head -c 50000 /dev/urandom >"$work/old.pdb"
+
+# One whole conversion: the database every interrupted one must match, and
+# how long one takes.
+run signals 'in.puz\nno\n'
+mv "$folder/in.pdb" "$work/whole.pdb"
+start=$(date +%s%N)
+run signals 'in.puz\nno\n'
+took=$((($(date +%s%N) - start) / 1000))
+rm -f "$folder/in.pdb"
+
+# Whether $folder/in.pdb is the new database whole; the timestamp in its
+# header is the only part that may differ.
+is_whole() {
+    [ "$(size_of "$1")" = "$(size_of "$work/whole.pdb")" ] && cmp -s -i 44 "$1" "$work/whole.pdb" &&
+        cmp -s -n 36 "$1" "$work/whole.pdb"
+}
+
+moment=0
+for percent in 5 20 40 60 80 95; do
+    for old in yes no; do
+        moment=$((moment + 1))
+        case $((moment % 3)) in 0) signal=TERM ;; 1) signal=INT ;; *) signal=HUP ;; esac
+        label="SIG$signal at $percent% ($old old database)"
+        rm -f "$folder/in.pdb"
+        answers='in.puz\nno\n'
+        if [ "$old" = yes ]; then
+            cp "$work/old.pdb" "$folder/in.pdb"
+            answers='in.puz\nyes\nno\n'
+        fi
+        # Started apart from this shell, which would have it ignore SIGINT.
+        (cd "$folder" && printf '%b' "$answers" |
+            exec env --default-signal=INT,TERM,HUP "$program" >/dev/null 2>&1) &
+        pid=$!
+        sleep "$(awk -v t="$took" -v p="$percent" 'BEGIN {printf "%.3f", t * p / 100 / 1e6}')"
+        pkill "-$signal" -P "$pid" 2>/dev/null || kill "-$signal" "$pid" 2>/dev/null
+        wait "$pid"
+        left=$(ls -A "$folder" | grep -v -x -e in.puz -e in.pdb)
+        [ -z "$left" ] || fail "$label: left $left"
+        if [ ! -e "$folder/in.pdb" ]; then
+            [ "$old" = no ] || fail "$label: the old database is gone"
+        elif ! is_whole "$folder/in.pdb"; then
+            if [ "$old" = no ] || ! cmp -s "$folder/in.pdb" "$work/old.pdb"; then
+                fail "$label: a database that is neither the old one nor the new one whole"
+            fi
+        fi
+    done
+done
+
+finish
