@@ -25,7 +25,6 @@ public:
     // Hands every database written in this run to the handheld installer.
     void InstallToHandheld();
 
-    const std::string& GetTitle() const { return m_title; }
     const std::vector<std::string>& GetConvertedFiles() const { return m_convertedFiles; }
 
 private:

@@ -1,6 +1,5 @@
 #include "app/ConvertorApp.h"
-#include "platform/DesktopFactory.h"
-#include "platform/ProcessSetup.h"
+#include "platform/Startup.h"
 
 namespace {
 

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "platform/Selection.h"
+
 namespace {
 
 constexpr char kFilterSeparator = '|';
@@ -31,6 +33,11 @@ CPuzzleFileDialog::CPuzzleFileDialog(unsigned flags, const char* filter, unsigne
     m_request.cancelCaption = cancelCaption != nullptr ? cancelCaption : "";
 }
 
-EPickOutcome CPuzzleFileDialog::DoModal(CDesktop& desktop, std::vector<char>& selection) const {
-    return desktop.ShowOpenFileDialog(m_request, selection);
+EPickOutcome CPuzzleFileDialog::DoModal(CDesktop& desktop, std::vector<char>& buffer,
+                                        std::vector<std::string>& paths) const {
+    const EPickOutcome outcome = desktop.ShowOpenFileDialog(m_request, buffer);
+    if (outcome == EPickOutcome::kConfirmed) {
+        paths = UnpackSelection(buffer);
+    }
+    return outcome;
 }

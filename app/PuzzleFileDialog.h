@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "platform/Desktop.h"
@@ -14,10 +15,11 @@ public:
                       const char* okCaption, const char* cancelCaption);
 
     void SetTitle(const std::string& title) { m_request.title = title; }
-    const COpenFileDialogRequest& GetRequest() const { return m_request; }
 
-    // Shows the dialog modally; `selection` is the buffer the choice fills.
-    EPickOutcome DoModal(CDesktop& desktop, std::vector<char>& selection) const;
+    // Shows the dialog modally with `buffer` as its file-name buffer. Once
+    // the user confirms, `paths` holds the chosen files' full paths, in order.
+    EPickOutcome DoModal(CDesktop& desktop, std::vector<char>& buffer,
+                         std::vector<std::string>& paths) const;
 
 private:
     COpenFileDialogRequest m_request;

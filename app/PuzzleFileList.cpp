@@ -2,7 +2,6 @@
 
 #include "app/Messages.h"
 #include "app/PuzzleFileDialog.h"
-#include "platform/SelectionBuffer.h"
 
 bool CPuzzleFileList::PickFiles(CDesktop& desktop, const std::string& title) {
     m_paths.clear();
@@ -13,9 +12,8 @@ bool CPuzzleFileList::PickFiles(CDesktop& desktop, const std::string& title) {
         kPuzzleFilter, kIconResource, kConvertCaption, kExitCaption);
     dialog.SetTitle(title);
     std::vector<char> selection(kSelectionBufferSize, '\0');
-    switch (dialog.DoModal(desktop, selection)) {
+    switch (dialog.DoModal(desktop, selection, m_paths)) {
         case EPickOutcome::kConfirmed:
-            m_paths = UnpackSelection(selection);
             return true;
         case EPickOutcome::kBufferTooSmall:
             desktop.ShowMessageBox(kTooManyFilesMessage, title, kMbOk | kMbIconStop);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/PathRules.h"
-#include "platform/SelectionBuffer.h"
+#include "platform/Selection.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/posix/SelectionLine.h"
+#include "platform/posix/TerminalDesktop.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ std::string Quoted(const std::string& name) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view line(reinterpret_cast<const char*>(data), size);
-    for (const std::string& name : SplitSelectionLine(line)) {
+    for (const std::string& name : CTerminalDesktop::SplitSelectionLine(line)) {
         if (name.empty()) {
             Fail();
         }
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         start = end + 1;
     }
-    if (SplitSelectionLine(joined) != names) {
+    if (CTerminalDesktop::SplitSelectionLine(joined) != names) {
         Fail();
     }
     return 0;

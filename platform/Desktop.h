@@ -14,7 +14,6 @@ constexpr unsigned kMbIconInformation = 0x40;
 constexpr unsigned kMbIconMask = 0xF0;
 
 constexpr int kIdOk = 1;
-constexpr int kIdCancel = 2;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
 

@@ -78,3 +78,6 @@ private:
     std::string m_unfinishedPath;
     std::intptr_t m_replacedHandle = kNoHandle;
 };
+
+// Makes `folder` the working folder, where names given to CFile resolve.
+bool SetWorkingFolder(const std::string& folder);

@@ -412,6 +412,10 @@ bool CFile::WriteGathered(const CPiece* pieces, std::size_t count) {
     return true;
 }
 
+bool SetWorkingFolder(const std::string& folder) {
+    return chdir(folder.c_str()) == 0;
+}
+
 std::string CFile::GetFileName() const {
     return GetNamePart(m_path);
 }

@@ -1,40 +1,35 @@
 #include "platform/posix/TerminalDesktop.h"
 
-#include <fnmatch.h>
 #include <limits.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <istream>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <system_error>
 
-#include "platform/SelectionBuffer.h"
-#include "platform/posix/DesktopModule.h"
-#include "platform/posix/SelectionLine.h"
+#include "platform/File.h"
+#include "platform/Selection.h"
+#include "platform/posix/Modules.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string Lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
+constexpr char kQuote = '"';
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// Patterns match without regard to case, as they do in the Windows dialog.
 bool MatchesAnyFilter(const std::string& name, const COpenFileDialogRequest& request) {
-    if (request.filters.empty()) {
-        return true;
-    }
-    return std::any_of(request.filters.begin(), request.filters.end(), [&](const auto& filter) {
-        return fnmatch(Lowered(filter.second).c_str(), Lowered(name).c_str(), FNM_PERIOD) == 0;
-    });
+    return request.filters.empty() ||
+           std::any_of(request.filters.begin(), request.filters.end(),
+                       [&](const auto& filter) { return MatchesFilter(name, filter.second); });
 }
 
 std::string CurrentFolder() {
@@ -65,6 +60,32 @@ bool IsFolder(const std::string& name) {
 }  // namespace
 
 CTerminalDesktop::CTerminalDesktop(std::istream& in, std::ostream& out) : m_in(in), m_out(out) {}
+
+std::vector<std::string> CTerminalDesktop::SplitSelectionLine(std::string_view line) {
+    std::vector<std::string> names;
+    std::string name;
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == kQuote && quoted && i + 1 < line.size() && line[i + 1] == kQuote) {
+            name += kQuote;
+            ++i;
+        } else if (c == kQuote) {
+            quoted = !quoted;
+        } else if (!quoted && IsBlank(c)) {
+            if (!name.empty()) {
+                names.push_back(std::move(name));
+                name.clear();
+            }
+        } else {
+            name += c;
+        }
+    }
+    if (!name.empty()) {
+        names.push_back(std::move(name));
+    }
+    return names;
+}
 
 bool CTerminalDesktop::ReadLine(std::string& line) {
     if (!std::getline(m_in, line)) {
@@ -119,47 +140,36 @@ EPickOutcome CTerminalDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& 
             return EPickOutcome::kCancelled;
         }
         if (typed.size() == 1 && IsFolder(typed.front())) {
-            if (chdir(typed.front().c_str()) != 0) {
-                m_out << "The folder " << typed.front() << " cannot be opened.\n";
+            if (!SetWorkingFolder(typed.front())) {
+                m_out << kFolderClosedMessage << typed.front() << '\n';
             }
             continue;
         }
-        std::string folder;
-        std::vector<std::string> names;
-        bool valid = true;
+        std::vector<std::string> paths;
         for (const std::string& name : typed) {
-            std::string nameFolder;
+            std::string folder;
             const std::string base = name.substr(name.rfind('/') + 1);
             // A zero character ends a name in the system's calls and in the
             // selection buffer alike: such a name would be taken for another.
             if (base.empty() || base == "." || base == ".." ||
                 name.find('\0') != std::string::npos) {
                 m_out << name << " is not a file name.\n";
-                valid = false;
-            } else if (!ResolveFolder(name, nameFolder)) {
-                m_out << "The folder of " << name << " cannot be found.\n";
-                valid = false;
-            } else if (!folder.empty() && nameFolder != folder) {
-                m_out << "All files must be in one folder.\n";
-                valid = false;
-            }
-            if (!valid) {
                 break;
             }
-            folder = nameFolder;
-            names.push_back(base);
+            if (!ResolveFolder(name, folder)) {
+                m_out << "The folder of " << name << " cannot be found.\n";
+                break;
+            }
+            paths.push_back(folder == "/" ? folder + base : folder + '/' + base);
         }
-        if (!valid) {
+        if (paths.size() < typed.size()) {
             continue;
         }
-        if (!PackSelection(folder, names, selection)) {
-            return EPickOutcome::kBufferTooSmall;
+        std::string problem;
+        if (const std::optional<EPickOutcome> outcome = FinishPick(paths, selection, problem)) {
+            return *outcome;
         }
-        if (chdir(folder.c_str()) != 0) {
-            m_out << "The folder " << folder << " cannot be opened.\n";
-            continue;
-        }
-        return EPickOutcome::kConfirmed;
+        m_out << problem << '\n';
     }
 }
 
@@ -177,19 +187,18 @@ int CTerminalDesktop::ShowMessageBox(const std::string& text, const std::string&
         return kIdNo;
     }
     const std::size_t first = answer.find_first_not_of(" \t");
-    answer = first == std::string::npos ? "" : Lowered(answer.substr(first));
+    answer = first == std::string::npos ? "" : answer.substr(first);
     answer.erase(answer.find_last_not_of(" \t") + 1);
+    std::transform(answer.begin(), answer.end(), answer.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return answer == "y" || answer == "yes" ? kIdYes : kIdNo;
 }
 
 std::string CTerminalDesktop::FindAssociatedProgram(const std::string& file) {
-    const CDesktopServices* module = LoadDesktopModule();
-    return module != nullptr ? module->FindDefaultApplication(file) : std::string();
+    return FindDefaultApplication(file);
 }
 
 void CTerminalDesktop::StartProgram(const std::string& program,
                                     const std::vector<std::string>& files) {
-    if (const CDesktopServices* module = LoadDesktopModule()) {
-        module->LaunchApplication(program, files);
-    }
+    LaunchApplication(program, files);
 }

@@ -301,6 +301,10 @@ bool CFile::WriteGathered(const CPiece* pieces, std::size_t count) {
     return staged.empty() || Write(staged.data(), staged.size());
 }
 
+bool SetWorkingFolder(const std::string& folder) {
+    return SetCurrentDirectoryA(folder.c_str()) != FALSE;
+}
+
 std::string CFile::GetFileName() const {
     return GetNamePart(m_path);
 }

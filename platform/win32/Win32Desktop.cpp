@@ -6,10 +6,18 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
-#include "platform/win32/ParameterText.h"
-#include "platform/win32/PickerFrame.h"
+#include <optional>
+
+#include "platform/Selection.h"
 
 namespace {
+
+// What the picker adds to the common open-file dialog.
+struct CPickerLook {
+    HICON icon = nullptr;       // none when null; loaded from resources, never released
+    std::string okCaption;      // empty keeps the dialog's own caption
+    std::string cancelCaption;  // empty keeps the dialog's own caption
+};
 
 // Description and pattern pairs, each ending in a zero, the list in a second one.
 std::string MakeFilterText(const COpenFileDialogRequest& request) {
@@ -18,6 +26,27 @@ std::string MakeFilterText(const COpenFileDialogRequest& request) {
         text += filter.first + '\0' + filter.second + '\0';
     }
     return text + '\0';
+}
+
+// The hook of the Explorer-style dialog. Its own dialog is a child of the
+// frame the common dialog owns, and the frame holds the OK and Cancel buttons.
+UINT_PTR CALLBACK DecorateFrame(HWND hookDialog, UINT message, WPARAM, LPARAM lParam) {
+    if (message != WM_INITDIALOG) {
+        return 0;  // the common dialog handles everything else
+    }
+    const auto* dialog = reinterpret_cast<const OPENFILENAMEA*>(lParam);
+    const auto* look = reinterpret_cast<const CPickerLook*>(dialog->lCustData);
+    const HWND frame = GetParent(hookDialog);
+    if (look->icon != nullptr) {
+        SendMessageA(frame, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(look->icon));
+    }
+    if (!look->okCaption.empty()) {
+        SetWindowTextA(GetDlgItem(frame, IDOK), look->okCaption.c_str());
+    }
+    if (!look->cancelCaption.empty()) {
+        SetWindowTextA(GetDlgItem(frame, IDCANCEL), look->cancelCaption.c_str());
+    }
+    return TRUE;
 }
 
 }  // namespace
@@ -45,18 +74,25 @@ EPickOutcome CWin32Desktop::ShowOpenFileDialog(const COpenFileDialogRequest& req
     dialog.lpstrTitle = request.title.empty() ? nullptr : request.title.c_str();
     dialog.Flags = request.flags;
     if ((request.flags & OFN_ENABLEHOOK) != 0) {
-        dialog.lpfnHook = PickerHookProc;
+        dialog.lpfnHook = DecorateFrame;
         dialog.lCustData = reinterpret_cast<LPARAM>(&look);
     }
-    if (GetOpenFileNameA(&dialog)) {
+    for (;;) {
+        if (!GetOpenFileNameA(&dialog)) {
+            return CommDlgExtendedError() == FNERR_BUFFERTOOSMALL ? EPickOutcome::kBufferTooSmall
+                                                                  : EPickOutcome::kCancelled;
+        }
         // Windows leaves the selection's folder as the working folder; Wine
-        // does not when a full path was typed. The run opens bare names there.
-        const std::string folder(selection.data(), dialog.nFileOffset);
-        SetCurrentDirectoryA(folder.c_str());
-        return EPickOutcome::kConfirmed;
+        // does not when a full path was typed. The shared end sees to it.
+        std::string problem;
+        if (const std::optional<EPickOutcome> outcome =
+                FinishPick(UnpackSelection(selection), selection, problem)) {
+            return *outcome;
+        }
+        if (!problem.empty()) {
+            ShowMessageBox(problem, request.title, MB_OK | MB_ICONSTOP);
+        }
     }
-    return CommDlgExtendedError() == FNERR_BUFFERTOOSMALL ? EPickOutcome::kBufferTooSmall
-                                                          : EPickOutcome::kCancelled;
 }
 
 int CWin32Desktop::ShowMessageBox(const std::string& text, const std::string& caption,
@@ -71,6 +107,17 @@ std::string CWin32Desktop::FindAssociatedProgram(const std::string& file) {
         return {};
     }
     return program;
+}
+
+std::string CWin32Desktop::MakeParameterText(const std::vector<std::string>& files) {
+    std::string text;
+    for (const std::string& file : files) {
+        if (!text.empty()) {
+            text += ' ';
+        }
+        text += '"' + file + '"';
+    }
+    return text;
 }
 
 void CWin32Desktop::StartProgram(const std::string& program,

@@ -26,6 +26,18 @@ run() {
     [ "$status" -eq 0 ] || fail "$1: exit status $status"
 }
 
+# wait_until SECONDS COMMAND...: true once COMMAND succeeds, false at the
+# deadline. The deadline is generous; a busy machine only makes it poll longer.
+wait_until() {
+    tries=$(($1 * 10))
+    shift
+    until "$@"; do
+        tries=$((tries - 1))
+        [ "$tries" -gt 0 ] || return 1
+        sleep 0.1
+    done
+}
+
 expect_text() {
     grep -q -F -- "$2" "$work/$1.out" || fail "$1: missing text: $2"
 }

@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <optional>
 #include <utility>
 
-#include "platform/SelectionBuffer.h"
+#include "platform/PathRules.h"
+#include "platform/Selection.h"
 
 void CScriptedDesktop::AddPick(const std::string& folder, const std::vector<std::string>& names,
                                std::function<void()> afterwards) {
@@ -37,14 +38,21 @@ EPickOutcome CScriptedDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& 
     if (pick.outcome != EPickOutcome::kConfirmed) {
         return pick.outcome;
     }
-    if (!PackSelection(pick.folder, pick.names, selection)) {
-        return EPickOutcome::kBufferTooSmall;
+    // Confirmed as every desktop confirms a pick.
+    std::vector<std::string> paths;
+    for (const std::string& name : pick.names) {
+        paths.push_back(pick.folder + kFolderSeparator + name);
     }
-    std::filesystem::current_path(pick.folder);
-    if (pick.afterwards) {
+    std::string problem;
+    const std::optional<EPickOutcome> outcome = FinishPick(paths, selection, problem);
+    if (!outcome) {
+        ADD_FAILURE() << "a pick no desktop would confirm: " << problem;
+        return EPickOutcome::kCancelled;
+    }
+    if (*outcome == EPickOutcome::kConfirmed && pick.afterwards) {
         pick.afterwards();
     }
-    return EPickOutcome::kConfirmed;
+    return *outcome;
 }
 
 int CScriptedDesktop::ShowMessageBox(const std::string& text, const std::string& caption,

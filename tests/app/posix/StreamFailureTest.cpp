@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "app/ConvertorApp.h"
-#include "platform/ProcessSetup.h"
+#include "platform/Startup.h"
 #include "tests/support/DatabaseCheck.h"
 #include "tests/support/ScriptedDesktop.h"
 #include "tests/support/TestFiles.h"

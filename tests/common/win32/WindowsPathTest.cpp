@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "common/PathHelpers.h"
-#include "platform/SelectionBuffer.h"
+#include "platform/Selection.h"
 
 namespace {
 

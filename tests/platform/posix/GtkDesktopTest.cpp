@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "app/ConvertorApp.h"
-#include "platform/posix/GtkDesktop.h"
+#include "platform/posix/gtk/GtkDesktop.h"
 #include "tests/support/DatabaseCheck.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/posix/GtkDialogScript.h"

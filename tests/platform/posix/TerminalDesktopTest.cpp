@@ -3,8 +3,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "platform/SelectionBuffer.h"
-#include "platform/posix/SelectionLine.h"
+#include "platform/Selection.h"
 #include "platform/posix/TerminalDesktop.h"
 #include "tests/support/TestFiles.h"
 
@@ -15,17 +14,18 @@ namespace {
 using Names = std::vector<std::string>;
 
 TEST(SelectionLineTest, SplitsOnBlanksAndKeepsQuotedBlanks) {
-    EXPECT_EQ(SplitSelectionLine("a.puz  b.puz\tc.puz\r"), (Names{"a.puz", "b.puz", "c.puz"}));
-    EXPECT_EQ(SplitSelectionLine("\"Sunday Puzzle.puz\" x.puz"),
+    EXPECT_EQ(CTerminalDesktop::SplitSelectionLine("a.puz  b.puz\tc.puz\r"),
+              (Names{"a.puz", "b.puz", "c.puz"}));
+    EXPECT_EQ(CTerminalDesktop::SplitSelectionLine("\"Sunday Puzzle.puz\" x.puz"),
               (Names{"Sunday Puzzle.puz", "x.puz"}));
-    EXPECT_EQ(SplitSelectionLine("pre\"fix mid\"dle"), Names{"prefix middle"});
-    EXPECT_EQ(SplitSelectionLine("\"open ended"), Names{"open ended"});
-    EXPECT_EQ(SplitSelectionLine(" \"\" "), Names{});
+    EXPECT_EQ(CTerminalDesktop::SplitSelectionLine("pre\"fix mid\"dle"), Names{"prefix middle"});
+    EXPECT_EQ(CTerminalDesktop::SplitSelectionLine("\"open ended"), Names{"open ended"});
+    EXPECT_EQ(CTerminalDesktop::SplitSelectionLine(" \"\" "), Names{});
     // A name holding a quote: doubled, inside quotes.
-    EXPECT_EQ(SplitSelectionLine("\"it's \"\"quoted\"\".puz\" \"\"\"\"\"\"\"\""),
+    EXPECT_EQ(CTerminalDesktop::SplitSelectionLine("\"it's \"\"quoted\"\".puz\" \"\"\"\"\"\"\"\""),
               (Names{"it's \"quoted\".puz", "\"\"\""}));
-    EXPECT_EQ(SplitSelectionLine("a\"\"b"), Names{"ab"});
-    EXPECT_EQ(SplitSelectionLine(""), Names{});
+    EXPECT_EQ(CTerminalDesktop::SplitSelectionLine("a\"\"b"), Names{"ab"});
+    EXPECT_EQ(CTerminalDesktop::SplitSelectionLine(""), Names{});
 }
 
 class TerminalDesktopTest : public ::testing::Test {

@@ -7,7 +7,6 @@
 
 #include "app/ConvertorApp.h"
 #include "platform/File.h"
-#include "platform/win32/ParameterText.h"
 #include "platform/win32/Win32Desktop.h"
 #include "tests/platform/win32/DialogRobot.h"
 #include "tests/support/TestFiles.h"
@@ -19,10 +18,11 @@ namespace {
 using Paths = std::vector<std::string>;
 
 TEST(ParameterTextTest, QuotesEveryPathInOrderWithSingleSpaces) {
-    EXPECT_EQ(MakeParameterText({}), "");
-    EXPECT_EQ(MakeParameterText({"C:\\P\\a.pdb"}), "\"C:\\P\\a.pdb\"");
-    EXPECT_EQ(MakeParameterText({"C:\\P\\b.pdb", "C:\\My Puzzles\\a.pdb", "C:\\P\\b.pdb"}),
-              "\"C:\\P\\b.pdb\" \"C:\\My Puzzles\\a.pdb\" \"C:\\P\\b.pdb\"");
+    EXPECT_EQ(CWin32Desktop::MakeParameterText({}), "");
+    EXPECT_EQ(CWin32Desktop::MakeParameterText({"C:\\P\\a.pdb"}), "\"C:\\P\\a.pdb\"");
+    EXPECT_EQ(
+        CWin32Desktop::MakeParameterText({"C:\\P\\b.pdb", "C:\\My Puzzles\\a.pdb", "C:\\P\\b.pdb"}),
+        "\"C:\\P\\b.pdb\" \"C:\\My Puzzles\\a.pdb\" \"C:\\P\\b.pdb\"");
 }
 
 // Makes the test's own program the one the shell opens databases with, for

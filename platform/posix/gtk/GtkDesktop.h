@@ -7,7 +7,7 @@
 #include "platform/Desktop.h"
 
 // The desktop as GTK 3 dialogs on a graphical display; other programs are
-// found and started through the freedesktop associations.
+// found and started through the launcher module.
 class CGtkDesktop : public CDesktop {
     struct CDisplayOpened {};
 

@@ -1,9 +1,11 @@
-#include "platform/DesktopFactory.h"
+#include "platform/Startup.h"
+
+#include <signal.h>
 
 #include <cstdlib>
 #include <iostream>
 
-#include "platform/posix/DesktopModule.h"
+#include "platform/posix/Modules.h"
 #include "platform/posix/TerminalDesktop.h"
 
 namespace {
@@ -15,14 +17,19 @@ bool IsSet(const char* variable) {
 
 }  // namespace
 
+void PrepareProcess() {
+    // A file-size limit or a closed pipe must fail the write, reported to the
+    // user, rather than end the process with a half-written database.
+    signal(SIGXFSZ, SIG_IGN);
+    signal(SIGPIPE, SIG_IGN);
+}
+
 std::unique_ptr<CDesktop> CreateDesktop() {
     // GTK and its libraries are loaded only where a display may open: they
     // would add some 70 libraries and 11 MB to every terminal run.
     if (IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY")) {
-        if (const CDesktopServices* module = LoadDesktopModule()) {
-            if (std::unique_ptr<CDesktop> desktop = module->OpenGtkDesktop()) {
-                return desktop;
-            }
+        if (std::unique_ptr<CDesktop> desktop = OpenGtkDesktop()) {
+            return desktop;
         }
     }
     return std::make_unique<CTerminalDesktop>(std::cin, std::cout);

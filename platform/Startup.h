@@ -4,5 +4,10 @@
 
 #include "platform/Desktop.h"
 
+// How the program meets the system when it starts.
+
+// Settles how the process meets the system before the run starts.
+void PrepareProcess();
+
 // The desktop this process can show its dialogs on.
 std::unique_ptr<CDesktop> CreateDesktop();

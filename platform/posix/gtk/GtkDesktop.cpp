@@ -1,14 +1,12 @@
-#include "platform/posix/GtkDesktop.h"
+#include "platform/posix/gtk/GtkDesktop.h"
 
 #include <gtk/gtk.h>
-#include <unistd.h>
 
-#include <cctype>
+#include <optional>
 
-#include "platform/SelectionBuffer.h"
-#include "platform/posix/FreedesktopLauncher.h"
-#include "platform/posix/GObjectPtr.h"
-#include "platform/posix/SelectionFolder.h"
+#include "platform/Selection.h"
+#include "platform/posix/Modules.h"
+#include "platform/posix/gio/GObjectPtr.h"
 #include "quintar_icons.h"
 
 namespace {
@@ -17,9 +15,6 @@ constexpr char kIconPaths[][40] = {"/org/quintar/convertor/quintar-32.png",
                                    "/org/quintar/convertor/quintar-16.png"};
 constexpr char kOpenLabel[] = "_Open";
 constexpr char kCancelLabel[] = "_Cancel";
-constexpr char kPatternSeparator = ';';
-constexpr char kSeveralFoldersMessage[] = "All files must be in one folder.";
-constexpr char kFolderClosedMessage[] = "The folder cannot be opened:\n";
 // Enough for any dialog's closing work; a source that never settles cannot hold the run.
 constexpr int kMaxPendingEvents = 10000;
 
@@ -73,7 +68,7 @@ private:
 };
 
 // A caption as a button shows it: underscores are text, not mnemonics.
-std::string ButtonLabel(const std::string& caption, const char* fallback) {
+std::string MakeButtonLabel(const std::string& caption, const char* fallback) {
     if (caption.empty()) {
         return fallback;
     }
@@ -87,42 +82,27 @@ std::string ButtonLabel(const std::string& caption, const char* fallback) {
     return label;
 }
 
-// Patterns match without regard to case, as they do in the Windows dialog.
-std::string CaseInsensitivePattern(const std::string& pattern) {
-    if (pattern.find('[') != std::string::npos) {
-        return pattern;
+// The desktops' own filter rule decides, on the file's own name: GTK's
+// patterns would know no case and hide names that are not UTF-8.
+gboolean IsShown(const GtkFileFilterInfo* info, gpointer patterns) {
+    if (info->filename == nullptr) {
+        return FALSE;
     }
-    std::string glob;
-    for (const char c : pattern) {
-        const auto letter = static_cast<unsigned char>(c);
-        if (std::isalpha(letter) != 0) {
-            glob += {'[', static_cast<char>(std::tolower(letter)),
-                     static_cast<char>(std::toupper(letter)), ']'};
-        } else {
-            glob += c;
-        }
-    }
-    return glob;
+    const TGString name(g_path_get_basename(info->filename));
+    return MatchesFilter(name.get(), *static_cast<const std::string*>(patterns)) ? TRUE : FALSE;
 }
 
+// `patterns` is the request's own, which outlives the dialog.
 void AddFilter(GtkFileChooser* chooser, const std::string& description,
                const std::string& patterns) {
     GtkFileFilter* filter = gtk_file_filter_new();
     gtk_file_filter_set_name(filter, description.c_str());
-    std::size_t start = 0;
-    while (start <= patterns.size()) {
-        std::size_t end = patterns.find(kPatternSeparator, start);
-        end = end == std::string::npos ? patterns.size() : end;
-        if (end > start) {
-            const std::string pattern = patterns.substr(start, end - start);
-            gtk_file_filter_add_pattern(filter, CaseInsensitivePattern(pattern).c_str());
-        }
-        start = end + 1;
-    }
+    gtk_file_filter_add_custom(filter, GTK_FILE_FILTER_FILENAME, IsShown,
+                               const_cast<std::string*>(&patterns), nullptr);
     gtk_file_chooser_add_filter(chooser, filter);
 }
 
-std::vector<std::string> SelectedPaths(GtkFileChooser* chooser) {
+std::vector<std::string> GetSelectedPaths(GtkFileChooser* chooser) {
     std::vector<std::string> paths;
     GSList* names = gtk_file_chooser_get_filenames(chooser);
     for (GSList* name = names; name != nullptr; name = name->next) {
@@ -137,7 +117,7 @@ struct CMessageLook {
     const char* iconName;
 };
 
-CMessageLook LookOf(unsigned style) {
+CMessageLook GetMessageLook(unsigned style) {
     switch (style & kMbIconMask) {
         case kMbIconStop:
             return {GTK_MESSAGE_ERROR, "dialog-error"};
@@ -153,7 +133,7 @@ CMessageLook LookOf(unsigned style) {
 int RunMessage(GtkWindow* parent, const std::string& text, const std::string& caption,
                unsigned style) {
     const bool yesNo = (style & kMbButtonMask) == kMbYesNo;
-    const CMessageLook look = LookOf(style);
+    const CMessageLook look = GetMessageLook(style);
     const CDialog dialog(gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, look.type,
                                                 yesNo ? GTK_BUTTONS_YES_NO : GTK_BUTTONS_OK, "%s",
                                                 text.c_str()));
@@ -190,8 +170,8 @@ EPickOutcome CGtkDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& reque
                                              std::vector<char>& selection) {
     const CDialog dialog(gtk_file_chooser_dialog_new(
         request.title.c_str(), nullptr, GTK_FILE_CHOOSER_ACTION_OPEN,
-        ButtonLabel(request.cancelCaption, kCancelLabel).c_str(), GTK_RESPONSE_CANCEL,
-        ButtonLabel(request.okCaption, kOpenLabel).c_str(), GTK_RESPONSE_ACCEPT, nullptr));
+        MakeButtonLabel(request.cancelCaption, kCancelLabel).c_str(), GTK_RESPONSE_CANCEL,
+        MakeButtonLabel(request.okCaption, kOpenLabel).c_str(), GTK_RESPONSE_ACCEPT, nullptr));
     GtkWindow* window = GTK_WINDOW(dialog.Get());
     GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog.Get());
     gtk_dialog_set_default_response(GTK_DIALOG(dialog.Get()), GTK_RESPONSE_ACCEPT);
@@ -210,26 +190,14 @@ EPickOutcome CGtkDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& reque
         if (dialog.Run() != GTK_RESPONSE_ACCEPT) {
             return EPickOutcome::kCancelled;
         }
-        const std::vector<std::string> paths = SelectedPaths(chooser);
-        if (paths.empty()) {
-            continue;
+        std::string problem;
+        if (const std::optional<EPickOutcome> outcome =
+                FinishPick(GetSelectedPaths(chooser), selection, problem)) {
+            return *outcome;
         }
-        std::string folder;
-        std::vector<std::string> names;
-        // Recent files and search results can mix folders; the run opens
-        // bare names in one working folder.
-        if (!SplitByFolder(paths, folder, names)) {
-            RunMessage(window, kSeveralFoldersMessage, request.title, kMbOk | kMbIconStop);
-            continue;
+        if (!problem.empty()) {
+            RunMessage(window, problem, request.title, kMbOk | kMbIconStop);
         }
-        if (!PackSelection(folder, names, selection)) {
-            return EPickOutcome::kBufferTooSmall;
-        }
-        if (chdir(folder.c_str()) != 0) {
-            RunMessage(window, kFolderClosedMessage + folder, request.title, kMbOk | kMbIconStop);
-            continue;
-        }
-        return EPickOutcome::kConfirmed;
     }
 }
 
@@ -244,4 +212,9 @@ std::string CGtkDesktop::FindAssociatedProgram(const std::string& file) {
 
 void CGtkDesktop::StartProgram(const std::string& program, const std::vector<std::string>& files) {
     LaunchApplication(program, files);
+}
+
+// The module's entry point.
+extern "C" CDesktop* QuintarOpenGtkDesktop(unsigned version) {
+    return version == kModuleVersion ? CGtkDesktop::Open().release() : nullptr;
 }

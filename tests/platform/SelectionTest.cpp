@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/PathRules.h"
-#include "platform/SelectionBuffer.h"
+#include "platform/Selection.h"
 
 namespace {
 
@@ -15,14 +15,14 @@ std::vector<char> Buffer(const std::string& content, std::size_t capacity = kCap
     return buffer;
 }
 
-TEST(SelectionBufferTest, OneFileIsOneFullPath) {
+TEST(SelectionTest, OneFileIsOneFullPath) {
     std::vector<char> buffer(kCapacity, 'x');
     ASSERT_TRUE(PackSelection(kFolder, {"a.puz"}, buffer));
     EXPECT_EQ(std::string(buffer.data()), kFolder + kSep + "a.puz");
     EXPECT_EQ(UnpackSelection(buffer), std::vector<std::string>{kFolder + kSep + "a.puz"});
 }
 
-TEST(SelectionBufferTest, SeveralFilesFollowTheirFolder) {
+TEST(SelectionTest, SeveralFilesFollowTheirFolder) {
     std::vector<char> buffer(kCapacity);
     ASSERT_TRUE(PackSelection(kFolder, {"a.puz", "b c.puz"}, buffer));
     EXPECT_EQ(std::string(buffer.data(), kFolder.size() + 17),
@@ -31,12 +31,12 @@ TEST(SelectionBufferTest, SeveralFilesFollowTheirFolder) {
               (std::vector<std::string>{kFolder + kSep + "a.puz", kFolder + kSep + "b c.puz"}));
 }
 
-TEST(SelectionBufferTest, RootFolderIsNotDoubled) {
+TEST(SelectionTest, RootFolderIsNotDoubled) {
     EXPECT_EQ(UnpackSelection(Buffer(kSep + std::string("\0a.puz\0b.puz\0", 14))),
               (std::vector<std::string>{kSep + "a.puz", kSep + "b.puz"}));
 }
 
-TEST(SelectionBufferTest, FitsExactlyOrNotAtAll) {
+TEST(SelectionTest, FitsExactlyOrNotAtAll) {
     // A folder, its zero, names with their zeros and the closing zero.
     const std::string name(kCapacity - kFolder.size() - 1 - 2 - 1 - 1, 'n');
     std::vector<char> buffer(kCapacity);
@@ -53,7 +53,7 @@ TEST(SelectionBufferTest, FitsExactlyOrNotAtAll) {
     EXPECT_FALSE(PackSelection(kFolder, {single + "s"}, buffer));
 }
 
-TEST(SelectionBufferTest, UnpackStopsAtTheBufferEnd) {
+TEST(SelectionTest, UnpackStopsAtTheBufferEnd) {
     EXPECT_TRUE(UnpackSelection(Buffer("")).empty());
     EXPECT_EQ(UnpackSelection(std::vector<char>(8, 'p')), std::vector<std::string>{"pppppppp"});
     EXPECT_EQ(UnpackSelection(Buffer(kFolder + std::string("\0abc", 4), kFolder.size() + 4)),

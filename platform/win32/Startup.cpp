@@ -1,7 +1,11 @@
-#include "platform/ProcessSetup.h"
+#include "platform/Startup.h"
 
 #include <objbase.h>
 #include <windows.h>
+// The program's own function, not the macro for the system's CreateDesktopA.
+#undef CreateDesktop
+
+#include "platform/win32/Win32Desktop.h"
 
 void PrepareProcess() {
     // A drive without a medium fails the open, which the program reports,
@@ -9,4 +13,8 @@ void PrepareProcess() {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     // The dialog and the shell may hand work to COM-based extensions.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+}
+
+std::unique_ptr<CDesktop> CreateDesktop() {
+    return std::make_unique<CWin32Desktop>();
 }

@@ -1,11 +1,11 @@
-#include "platform/posix/FreedesktopLauncher.h"
-
+// The launcher module: GIO finds and starts the handheld installer.
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 #include <signal.h>
 #include <unistd.h>
 
-#include "platform/posix/GObjectPtr.h"
+#include "platform/posix/Modules.h"
+#include "platform/posix/gio/GObjectPtr.h"
 
 namespace {
 
@@ -23,9 +23,16 @@ void DetachChild(gpointer) {
     signal(SIGXFSZ, SIG_DFL);
 }
 
+class CGioLauncher final : public CLauncher {
+public:
+    std::string FindDefaultApplication(const std::string& file) const override;
+    void LaunchApplication(const std::string& entry,
+                           const std::vector<std::string>& files) const override;
+};
+
 }  // namespace
 
-std::string FindDefaultApplication(const std::string& file) {
+std::string CGioLauncher::FindDefaultApplication(const std::string& file) const {
     const TObjectPtr<GFile> location(g_file_new_for_path(file.c_str()));
     const TObjectPtr<GFileInfo> info(g_file_query_info(location.get(),
                                                        G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
@@ -42,7 +49,8 @@ std::string FindDefaultApplication(const std::string& file) {
     return entry != nullptr ? entry : "";
 }
 
-void LaunchApplication(const std::string& entry, const std::vector<std::string>& files) {
+void CGioLauncher::LaunchApplication(const std::string& entry,
+                                     const std::vector<std::string>& files) const {
     const TObjectPtr<GDesktopAppInfo> application(
         g_desktop_app_info_new_from_filename(entry.c_str()));
     if (!application) {
@@ -59,4 +67,10 @@ void LaunchApplication(const std::string& entry, const std::vector<std::string>&
     g_desktop_app_info_launch_uris_as_manager(application.get(), list, nullptr, kSpawnFlags,
                                               DetachChild, nullptr, nullptr, nullptr, nullptr);
     g_list_free(list);
+}
+
+// The module's entry point.
+extern "C" const CLauncher* QuintarGetLauncher(unsigned version) {
+    static const CGioLauncher launcher;
+    return version == kModuleVersion ? &launcher : nullptr;
 }

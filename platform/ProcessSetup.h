@@ -1,4 +1,0 @@
-#pragma once
-
-// Settles how the process meets the system before the run starts.
-void PrepareProcess();

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Desktop.h"
+
+// What every desktop's open-file dialog shares: the selection buffer, the end
+// of a confirmed pick, and which files a filter shows.
+
+// Why a picker stays open after a confirmed pick: the user picks again.
+constexpr char kSeveralFoldersMessage[] = "All files must be in one folder.";
+constexpr char kFolderClosedMessage[] = "The folder cannot be opened:\n";
+
+// The selection buffer holds one full path, or a folder followed by names,
+// each ending in a zero character, the last followed by a second zero.
+
+// Writes `names` in `folder` into `buffer`, whose size is its capacity.
+// False, with the buffer untouched, when they do not fit.
+bool PackSelection(const std::string& folder, const std::vector<std::string>& names,
+                   std::vector<char>& buffer);
+
+// The full paths a buffer holds, in order; nothing is read past its end.
+std::vector<std::string> UnpackSelection(const std::vector<char>& buffer);
+
+// Ends a pick of the full paths `paths` that the user confirmed: they must
+// name files of one folder and fit `selection`, and that folder becomes the
+// working folder, where the run opens the bare names. Empty when the picker
+// must stay open, with `problem` telling the user why (or empty when there
+// is nothing to say).
+std::optional<EPickOutcome> FinishPick(const std::vector<std::string>& paths,
+                                       std::vector<char>& selection, std::string& problem);
+
+// Whether a dialog filtering by `patterns` shows the file `name`: patterns
+// are separated by ';', '*' and '?' are wildcards, letters match without
+// regard to case as they do on Windows, and a leading '.' (a hidden file
+// here) is matched by no wildcard.
+bool MatchesFilter(std::string_view name, std::string_view patterns);
