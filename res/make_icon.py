@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Draws the program icon and writes it as a Windows icon (32x32 and 16x16,
-16 colours) and as PNG images for the Linux desktop.
+16 colours), as PNG images for the Linux desktop's hicolor theme
+(quintar-SIZE.png) and as a scalable SVG (quintar.svg).
 
 The artwork: a handheld in a dark case whose screen shows a crossword grid.
-Run from anywhere: python3 res/make_icon.py
+Run from anywhere: python3 res/make_icon.py [OUTPUT_FOLDER]
 """
 import os
 import struct
+import sys
 import zlib
 
 # The 16-colour Windows palette, in index order.
@@ -22,15 +24,17 @@ CLEAR = None
 # Black squares of the 5x5 crossword shown on the screen.
 BLACK_SQUARES = {(0, 4), (1, 1), (3, 3), (4, 0), (2, 2)}
 
+# The hicolor theme's sizes the desktop asks for, in pixels.
+DESKTOP_SIZES = (16, 24, 32, 48, 64, 128, 256)
 
-def draw(size):
-    """Returns rows of palette indices (None is transparent), top row first."""
-    px = [[CLEAR] * size for _ in range(size)]
+
+def shapes(size):
+    """The drawing at one of its two pixel-exact sizes (32 or 16): rectangles
+    (x0, y0, x1, y1, colour) painted in order; a colour of None clears."""
+    ops = []
 
     def rect(x0, y0, x1, y1, colour):
-        for y in range(y0, y1):
-            for x in range(x0, x1):
-                px[y][x] = colour
+        ops.append((x0, y0, x1, y1, colour))
 
     unit = size // 16
     # Case with a lighter rim and cut corners.
@@ -38,7 +42,7 @@ def draw(size):
     rect(3 * unit, unit, 13 * unit, size - unit, DARK_GREEN)
     for x in (2 * unit, 14 * unit - 1):
         for y in (0, size - 1):
-            px[y][x] = CLEAR
+            rect(x, y, x + 1, y + 1, CLEAR)
     # Screen: a 5x5 crossword. At 32 pixels each cell is 3 pixels wide with
     # grey grid lines; at 16 pixels a cell is one pixel.
     cell, line = (3, 1) if size == 32 else (1, 0)
@@ -60,7 +64,57 @@ def draw(size):
     for i in range(4):
         x = 4 * unit + i * 2 * unit
         rect(x + unit // 2, buttons, x + unit // 2 + unit, buttons + unit, LIGHT_GREY)
+    return ops
+
+
+def draw(size):
+    """Rows of palette indices (None is transparent), top row first."""
+    px = [[CLEAR] * size for _ in range(size)]
+    for x0, y0, x1, y1, colour in shapes(size):
+        for y in range(y0, y1):
+            for x in range(x0, x1):
+                px[y][x] = colour
     return px
+
+
+def rgba(colour):
+    return (0, 0, 0, 0) if colour is None else PALETTE[colour] + (255,)
+
+
+def scaled(px, size):
+    """The pixels resampled to size x size, each new pixel the area-weighted
+    mean of the pixels it covers: whole multiples stay sharp, other sizes get
+    soft edges where a pixel of the drawing is split."""
+    source = len(px)
+    out = []
+    for y in range(size):
+        row = []
+        for x in range(size):
+            total = [0.0] * 4
+            for sy, wy in _cover(y, size, source):
+                for sx, wx in _cover(x, size, source):
+                    r, g, b, a = rgba(px[sy][sx])
+                    w = wx * wy * a  # premultiplied, so clear pixels add no colour
+                    total[0] += r * w
+                    total[1] += g * w
+                    total[2] += b * w
+                    total[3] += w
+            alpha = round(total[3])
+            row.append((0, 0, 0, 0) if alpha == 0 else
+                       tuple(round(c / total[3]) for c in total[:3]) + (alpha,))
+        out.append(row)
+    return out
+
+
+def _cover(i, size, source):
+    """The source pixels that target pixel i covers, with their shares."""
+    lo, hi = i * source / size, (i + 1) * source / size
+    j = int(lo)
+    while j < hi:
+        share = min(hi, j + 1) - max(lo, j)
+        if share > 1e-9:
+            yield j, share * size / source
+        j += 1
 
 
 def bmp_image(px):
@@ -98,12 +152,10 @@ def ico(images):
     return struct.pack("<HHH", 0, 1, len(images)) + entries + data
 
 
-def png(px):
-    width, height = len(px[0]), len(px)
-    raw = b""
-    for row in px:
-        raw += b"\0" + b"".join(
-            b"\0\0\0\0" if c is None else bytes(PALETTE[c]) + b"\xff" for c in row)
+def png(pixels):
+    """An RGBA PNG of rows of (r, g, b, a)."""
+    width, height = len(pixels[0]), len(pixels)
+    raw = b"".join(b"\0" + b"".join(bytes(p) for p in row) for row in pixels)
 
     def chunk(kind, body):
         return (struct.pack(">I", len(body)) + kind + body +
@@ -114,15 +166,49 @@ def png(px):
             chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
+def svg(size):
+    """The drawing's rectangles as SVG on a size x size canvas. Clearing
+    rectangles mask out what was painted before them, as they do in pixels."""
+    body = ""
+    clears = []
+    masks = []
+
+    def masked(body, clears):
+        masks.append(clears)
+        holes = "".join('<rect %s fill="#000"/>' % box for box in clears)
+        return ('<mask id="clear%d"><rect width="%d" height="%d" fill="#fff"/>%s</mask>\n'
+                '<g mask="url(#clear%d)">\n%s</g>\n'
+                % (len(masks), size, size, holes, len(masks), body))
+
+    for x0, y0, x1, y1, colour in shapes(size):
+        box = 'x="%d" y="%d" width="%d" height="%d"' % (x0, y0, x1 - x0, y1 - y0)
+        if colour is None:
+            clears.append(box)
+            continue
+        if clears:
+            body, clears = masked(body, clears), []
+        body += '<rect %s fill="#%02x%02x%02x"/>\n' % ((box,) + PALETTE[colour])
+    if clears:
+        body = masked(body, clears)
+    return ('<?xml version="1.0" encoding="UTF-8"?>\n'
+            '<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" '
+            'viewBox="0 0 %d %d">\n%s</svg>\n' % (size, size, size, size, body)).encode("ascii")
+
+
 def main():
-    here = os.path.dirname(os.path.abspath(__file__))
+    """Writes every image into the folder given (by default, this one)."""
+    folder = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
     large, small = draw(32), draw(16)
-    with open(os.path.join(here, "quintar.ico"), "wb") as out:
-        out.write(ico([large, small]))
-    for px in (large, small):
-        name = "quintar-%d.png" % len(px)
-        with open(os.path.join(here, name), "wb") as out:
-            out.write(png(px))
+    outputs = {"quintar.ico": ico([large, small]), "quintar.svg": svg(32)}
+    # 16 and 32 are drawn for their size; the others are resampled from 32.
+    for size in DESKTOP_SIZES:
+        pixels = small if size == 16 else large if size == 32 else None
+        image = ([[rgba(c) for c in row] for row in pixels] if pixels
+                 else scaled(large, size))
+        outputs["quintar-%d.png" % size] = png(image)
+    for name, data in outputs.items():
+        with open(os.path.join(folder, name), "wb") as out:
+            out.write(data)
 
 
 if __name__ == "__main__":
