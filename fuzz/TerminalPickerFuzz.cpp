@@ -33,16 +33,26 @@ const fs::path& Sandbox() {
         for (const char* name : {"a.puz", "b c.puz", "sub/d.puz"}) {
             std::ofstream(made / name) << name;
         }
-        std::atexit([] {
-            std::error_code error;
-            fs::remove_all(Sandbox(), error);
-        });
         return fs::canonical(made);
     }();
     return folder;
 }
 
+void RemoveSandbox() {
+    std::error_code error;
+    fs::current_path(fs::temp_directory_path(), error);
+    fs::remove_all(Sandbox(), error);
+}
+
 }  // namespace
+
+// Registered once the folder is made, the removal runs before the folder's
+// own name is destroyed at exit.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    Sandbox();
+    std::atexit(RemoveSandbox);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fs::current_path(Sandbox());

@@ -8,17 +8,16 @@
 #include "tests/support/DatabaseCheck.h"
 #include "tests/support/ScriptedDesktop.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/UserTexts.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+using namespace UserTexts;
+
 using Paths = std::vector<std::string>;
 
-const std::string kTitle = "Quintar Puzzle Convertor";
-const std::string kInstallQuestion =
-    "Conversion successful. Converted puzzle(s) are stored in the same folder(s) with original "
-    "files. Do you want them to be installed to the handheld on the next HotSync operation?";
 constexpr unsigned kStop = 0x10;
 constexpr unsigned kYesNoQuestion = 0x24;
 constexpr unsigned kYesNoInformation = 0x44;
@@ -57,12 +56,12 @@ TEST_F(ConversionRunTest, CancelAtTheFirstPickerEndsSilently) {
     const COpenFileDialogRequest& request = m_desktop.m_requests.front();
     EXPECT_EQ(request.title, kTitle);
     EXPECT_EQ(request.filters,
-              (std::vector<std::pair<std::string, std::string>>{{"Across Lite (*.puz)", "*.puz"}}));
+              (std::vector<std::pair<std::string, std::string>>{{kFilter, "*.puz"}}));
     EXPECT_EQ(request.flags, kOfnAllowMultiSelect | kOfnHideReadOnly | kOfnExplorer |
                                  kOfnEnableHook | kOfnEnableSizing);
     EXPECT_EQ(request.iconResource, 128u);
-    EXPECT_EQ(request.okCaption, "Convert");
-    EXPECT_EQ(request.cancelCaption, "Exit");
+    EXPECT_EQ(request.okCaption, kConvert);
+    EXPECT_EQ(request.cancelCaption, kExit);
 }
 
 TEST_F(ConversionRunTest, ConvertsEachFileBesideItAndHandsAllToTheInstaller) {
@@ -101,9 +100,7 @@ TEST_F(ConversionRunTest, OpenFailureStopsTheBatchAndShowsThePickerAgain) {
     m_desktop.AddAnswers({kIdNo});
     Run();
 
-    EXPECT_EQ(MessageTexts(),
-              (Paths{"Conversion failed. Could not open following puzzle file:\nb.puz",
-                     kInstallQuestion}));
+    EXPECT_EQ(MessageTexts(), (Paths{kCouldNotOpen + "b.puz", kInstallQuestion}));
     EXPECT_EQ(m_desktop.m_messages[0].style, kStop);
     EXPECT_TRUE(fs::exists("a.pdb"));
     EXPECT_FALSE(fs::exists("c.pdb"));
@@ -114,8 +111,7 @@ TEST_F(ConversionRunTest, OpenFailureStopsTheBatchAndShowsThePickerAgain) {
 TEST_F(ConversionRunTest, OpenFailureWithNothingWrittenAsksNoInstallQuestion) {
     Pick({"gone.puz"});
     Run();
-    EXPECT_EQ(MessageTexts(),
-              Paths{"Conversion failed. Could not open following puzzle file:\ngone.puz"});
+    EXPECT_EQ(MessageTexts(), Paths{kCouldNotOpen + "gone.puz"});
     EXPECT_EQ(m_desktop.m_requests.size(), 2u);
 }
 
@@ -129,10 +125,8 @@ TEST_F(ConversionRunTest, DecliningEveryOverwriteWritesNothingAndEndsTheRun) {
     m_desktop.AddAnswers({kIdNo, kIdNo});
     Run();
 
-    EXPECT_EQ(MessageTexts(), (Paths{"The following file already exists:\n" + PathOf("a.pdb") +
-                                         "\nDo you wish to overwrite it?",
-                                     "The following file already exists:\n" + PathOf("b.pdb") +
-                                         "\nDo you wish to overwrite it?"}));
+    EXPECT_EQ(MessageTexts(),
+              (Paths{OverwriteQuestion(PathOf("a.pdb")), OverwriteQuestion(PathOf("b.pdb"))}));
     EXPECT_EQ(m_desktop.m_messages[0].style, kYesNoQuestion);
     EXPECT_EQ(ReadBytes("a.pdb"), "old a");
     EXPECT_EQ(ReadBytes("b.pdb"), "old b");
@@ -165,10 +159,8 @@ TEST_F(ConversionRunTest, UnwritableOutputsAreReportedAndTheBatchGoesOn) {
     m_desktop.AddAnswers({kIdNo});
     Run();
 
-    EXPECT_EQ(MessageTexts(),
-              (Paths{"Conversion failed. Could not create file:\nro.pdb",
-                     "Conversion failed. Could not create file:\nx.pdb",
-                     "Conversion failed. Could not create file:\ndir.pdb", kInstallQuestion}));
+    EXPECT_EQ(MessageTexts(), (Paths{kCouldNotCreate + "ro.pdb", kCouldNotCreate + "x.pdb",
+                                     kCouldNotCreate + "dir.pdb", kInstallQuestion}));
     EXPECT_EQ(m_desktop.m_messages[0].style, kStop);
     EXPECT_EQ(ReadBytes("ro.pdb"), "read-only");
     EXPECT_EQ(ReadBytes("x.pdb"), "input named like its output");
@@ -184,8 +176,7 @@ TEST_F(ConversionRunTest, SameBaseNameTwiceAsksAndRecordsThePathTwice) {
     m_desktop.m_associatedProgram = "installer";
     Run();
 
-    EXPECT_EQ(m_desktop.m_messages[0].text, "The following file already exists:\n" +
-                                                PathOf("a.pdb") + "\nDo you wish to overwrite it?");
+    EXPECT_EQ(m_desktop.m_messages[0].text, OverwriteQuestion(PathOf("a.pdb")));
     ExpectDatabaseOf("a.pdb", "from dat");
     ASSERT_EQ(m_desktop.m_starts.size(), 1u);
     EXPECT_EQ(m_desktop.m_starts[0].files, (Paths{PathOf("a.pdb"), PathOf("a.pdb")}));
@@ -220,8 +211,7 @@ TEST_F(ConversionRunTest, TooManyFilesIsReportedAndEndsTheRun) {
     m_desktop.AddOutcome(EPickOutcome::kBufferTooSmall);
     Pick({"never.puz"});
     Run();
-    EXPECT_EQ(MessageTexts(), Paths{"Conversion failed. Too many files are selected. Please "
-                                    "select less files and try again."});
+    EXPECT_EQ(MessageTexts(), Paths{kTooManyFiles});
     EXPECT_EQ(m_desktop.m_messages[0].style, kStop);
     EXPECT_EQ(m_desktop.m_requests.size(), 1u);
 }
@@ -246,9 +236,7 @@ TEST_F(ConversionRunTest, LargestInputConvertsAndOneByteMoreIsRefused) {
     m_desktop.AddAnswers({kIdNo});
     Run();
 
-    EXPECT_EQ(MessageTexts(),
-              (Paths{"Conversion failed. The following puzzle file is too large:\nhuge.puz",
-                     kInstallQuestion}));
+    EXPECT_EQ(MessageTexts(), (Paths{kTooLarge + "huge.puz", kInstallQuestion}));
     EXPECT_FALSE(fs::exists("huge.pdb"));
     EXPECT_EQ(fs::file_size("largest.pdb"), 78 + 4104ull * 65535);
     std::ifstream largest("largest.pdb", std::ios::binary);

@@ -1,11 +1,16 @@
-# Shared by the end-to-end scripts: runs the built program with piped
-# answers, as a scripting user would, and checks what it left behind.
-# Expects $program; sets up $work and the failure count.
-program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
+# Shared by the end-to-end scripts: a scratch folder removed on exit, the
+# failure count and the closing line; with $program set, runs of the built
+# program with piped answers, as a scripting user would, and checks of what
+# it left behind.
+[ -z "${program:-}" ] || program=$(cd "$(dirname "$program")" && pwd)/$(basename "$program")
 work=$(mktemp -d)
-trap 'umount_all; rm -rf "$work"' EXIT
+trap 'eval "$cleanups"; umount_all; rm -rf "$work"' EXIT
 failures=0
 mounted=""
+cleanups=""
+
+# on_exit COMMANDS: runs COMMANDS when the script ends, before $work goes.
+on_exit() { cleanups="$1; $cleanups"; }
 
 umount_all() {
     for point in $mounted; do umount "$point" 2>/dev/null; done
@@ -21,7 +26,7 @@ fail() {
 run() {
     mkdir -p "$work/$1"
     (cd "$work/$1" && eval "${3:-:}" &&
-        printf '%b' "$2" | timeout 20 "$program" >"$work/$1.out" 2>&1)
+        printf '%b' "$2" | timeout 20 "$program" >"$work/$1.out" 2>"$work/$1.err")
     status=$?
     [ "$status" -eq 0 ] || fail "$1: exit status $status"
 }
@@ -55,7 +60,8 @@ expect_database() {
         fail "$1: type and creator"
 }
 
-finish() {
-    [ "$failures" -eq 0 ] && echo "all end-to-end runs passed"
+# report [SUMMARY]: says SUMMARY when nothing failed; exits with the count.
+report() {
+    [ "$failures" -eq 0 ] && echo "${1:-all end-to-end runs passed}"
     exit "$failures"
 }

@@ -12,7 +12,7 @@ command -v desktop-file-validate >/dev/null || {
     echo "desktop-file-validate (desktop-file-utils) is missing"
     exit 77
 }
-. "$(dirname "$0")/checks.sh"
+. "$(dirname "$0")/common.sh"
 
 desktop-file-validate "$entry" || fail "$entry is not valid"
 

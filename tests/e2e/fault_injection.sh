@@ -153,4 +153,4 @@ for extra in 0 1; do
     fi
 done
 
-finish
+report

@@ -3,14 +3,8 @@
 # database names for .pdb files, in a desktop of its own made up here.
 set -u
 program=$1
-work=$(mktemp -d)
-trap 'touch "$work/release"; sleep 0.3; rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
+. "$(dirname "$0")/common.sh"
+on_exit 'touch "$work/release"; sleep 0.3'
 
 command -v update-mime-database >/dev/null || {
     echo "update-mime-database (shared-mime-info) is missing"
@@ -60,24 +54,15 @@ associate() {
         >"$XDG_CONFIG_HOME/mimeapps.list"
 }
 
-# run NAME INPUT: the program in $work/NAME, answers piped in. It must not
-# wait for the installer, which holds on until the end of this script, and
-# it reports nothing about it.
-run() {
-    (cd "$work/$1" && printf '%b' "$2" | timeout 10 "$program" >"$work/$1.out" 2>"$work/$1.err")
-    status=$?
-    [ "$status" -eq 0 ] || fail "$1: exit status $status"
+# handoff NAME INPUT: the program in $work/NAME, answers piped in. It must
+# not wait for the installer, which holds on until the end of this script,
+# and it reports nothing about it.
+handoff() {
+    run "$1" "$2"
     [ ! -s "$work/$1.err" ] || fail "$1: reported $(cat "$work/$1.err")"
 }
 
-# wait_calls N: waits until N starts have been recorded.
-wait_calls() {
-    tries=0
-    while [ "$(ls "$work/calls" | wc -l)" -lt "$1" ] && [ $tries -lt 100 ]; do
-        sleep 0.1
-        tries=$((tries + 1))
-    done
-}
+calls_made() { [ "$(ls "$work/calls" | wc -l)" -ge "$1" ]; }
 
 calls_text() {
     for call in "$work"/calls/call.*; do
@@ -88,7 +73,7 @@ calls_text() {
 # No association: the question is answered, nothing starts, the run ends well.
 mkdir -p "$work/none"
 printf 'x' >"$work/none/a.puz"
-run none 'a.puz\nyes\n'
+handoff none 'a.puz\nyes\n'
 [ -f "$work/none/a.pdb" ] || fail "none: a.pdb missing"
 sleep 0.5
 [ -z "$(ls "$work/calls")" ] || fail "none: something was started"
@@ -101,8 +86,8 @@ mkdir -p "$work/$one"
 printf 'x' >"$work/$one/b.puz"
 printf 'y' >"$work/$one/a.puz"
 printf 'z' >"$work/$one/b.dat"
-run "$one" 'b.puz a.puz b.dat\nyes\nyes\n'
-wait_calls 1
+handoff "$one" 'b.puz a.puz b.dat\nyes\nyes\n'
+wait_until 60 calls_made 1 || fail "one: no start"
 expected=$(printf '%s\n' "$work/$one/b.pdb" "$work/$one/a.pdb" "$work/$one/b.pdb" --)
 [ "$(calls_text)" = "$expected" ] || fail "one: started with $(calls_text)"
 rm -f "$work"/calls/call.*
@@ -111,8 +96,8 @@ rm -f "$work"/calls/call.*
 mkdir -p "$work/again"
 printf 'a' >"$work/again/a.puz"
 printf 'b' >"$work/again/b.puz"
-run again 'a.puz missing.puz\nyes\nb.puz\nyes\n'
-wait_calls 2
+handoff again 'a.puz missing.puz\nyes\nb.puz\nyes\n'
+wait_until 60 calls_made 2 || fail "again: not two starts"
 first=$(printf '%s\n' "$work/again/a.pdb" --)
 both=$(printf '%s\n' "$work/again/a.pdb" "$work/again/b.pdb" --)
 case "$(calls_text)" in
@@ -128,8 +113,7 @@ sed -i 's|^Exec=.*|Exec=/nonexistent/installer %F|' \
     "$XDG_DATA_HOME/applications/quintar-test-installer.desktop"
 mkdir -p "$work/broken"
 printf 'x' >"$work/broken/a.puz"
-run broken 'a.puz\nyes\n'
+handoff broken 'a.puz\nyes\n'
 [ -f "$work/broken/a.pdb" ] || fail "broken: a.pdb missing"
 
-[ "$failures" -eq 0 ] && echo "all hand-off runs passed"
-exit "$failures"
+report "all hand-off runs passed"

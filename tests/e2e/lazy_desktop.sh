@@ -93,4 +93,4 @@ rm -f "$work/elsewhere/a.pdb"
 expect_database "$work/elsewhere/a.pdb" "$work/elsewhere/a.puz"
 [ ! -s "$work/broken.err" ] || fail "broken: reported $(cat "$work/broken.err")"
 
-finish
+report

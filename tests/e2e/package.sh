@@ -21,7 +21,7 @@ for tool in $tools; do
         exit 77
     }
 done
-. "$(dirname "$0")/checks.sh"
+. "$(dirname "$0")/common.sh"
 
 "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 || {
     cat "$work/cpack.log"
@@ -41,7 +41,7 @@ field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Version)" = "$(cache CMAKE_PROJECT_VERSION)" ] || fail "version $(field Version)"
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture"
 # Worked out from the binaries: the program needs the C++ runtime, the
-# desktop module GTK.
+# desktop module GTK, the launcher GIO.
 for library in libc6 libstdc++6 libgtk-3-0 libglib2.0-0; do
     field Depends | grep -q "\\b$library\\b" || fail "Depends has no $library: $(field Depends)"
 done
@@ -71,9 +71,13 @@ grep -qx 'Exec=/usr/bin/quintar-convertor' "$share/applications/quintar-converto
 [ -x "$work/tree/usr/bin/quintar-convertor" ] || fail "the program is not executable"
 
 # Stripped: no symbol table, no debugging information.
-module=$(find "$work/tree/usr/lib" -name 'quintar-convertor-desktop.so')
-[ -n "$module" ] || fail "no desktop module"
-for binary in "$work/tree/usr/bin/quintar-convertor" $module; do
+modules=""
+for name in quintar-convertor-desktop.so quintar-convertor-launcher.so; do
+    module=$(find "$work/tree/usr/lib" -name "$name")
+    [ -n "$module" ] || fail "no $name"
+    modules="$modules $module"
+done
+for binary in "$work/tree/usr/bin/quintar-convertor" $modules; do
     readelf -S -W "$binary" | grep -E -q '\.(symtab|debug_info) ' && fail "$binary is not stripped"
 done
 

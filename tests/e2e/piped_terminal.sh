@@ -49,4 +49,4 @@ mkfifo "$work/fifo/pipe.puz"
 run fifo 'pipe.puz\n'
 expect_text fifo "$(printf 'Could not open following puzzle file:\npipe.puz')"
 
-finish
+report

@@ -59,4 +59,4 @@ for percent in 5 20 40 60 80 95; do
     done
 done
 
-finish
+report

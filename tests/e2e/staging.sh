@@ -2,7 +2,7 @@
 # package would (DESTDIR, the configured prefix), so that paths written at
 # configure time can be checked. Expects $build and $prefix; sets $stage and
 # $root (where $prefix lands in the stage).
-. "$(dirname "$0")/checks.sh"
+. "$(dirname "$0")/common.sh"
 stage=$work
 root=$stage$prefix
 

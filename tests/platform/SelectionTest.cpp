@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/PathRules.h"
 #include "platform/Selection.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/UserTexts.h"
 
 namespace {
 
@@ -58,6 +62,65 @@ TEST(SelectionTest, UnpackStopsAtTheBufferEnd) {
     EXPECT_EQ(UnpackSelection(std::vector<char>(8, 'p')), std::vector<std::string>{"pppppppp"});
     EXPECT_EQ(UnpackSelection(Buffer(kFolder + std::string("\0abc", 4), kFolder.size() + 4)),
               std::vector<std::string>{kFolder + kSep + "abc"});
+}
+
+// The end of every desktop's confirmed pick.
+TEST(SelectionTest, ConfirmedPickOfOneFolderFillsTheBufferAndMovesThere) {
+    const CTempFolder folder;
+    std::filesystem::create_directory("sub");
+    const std::string sub = folder.GetName() + kSep + "sub";
+    std::vector<char> buffer(kCapacity);
+    std::string problem;
+    EXPECT_EQ(FinishPick({sub + kSep + "b.puz", sub + kSep + "a b.puz", sub + kSep + "b.puz"},
+                         buffer, problem),
+              EPickOutcome::kConfirmed);
+    EXPECT_EQ(problem, "");
+    EXPECT_EQ(UnpackSelection(buffer),
+              (std::vector<std::string>{sub + kSep + "b.puz", sub + kSep + "a b.puz",
+                                        sub + kSep + "b.puz"}));
+    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(sub));
+}
+
+TEST(SelectionTest, PickThatCannotBeTakenKeepsThePickerOpen) {
+    const CTempFolder folder;
+    std::filesystem::create_directory("sub");
+    const std::string top = folder.GetName();
+    std::vector<char> buffer(kCapacity, 'u');
+    std::string problem;
+    for (const std::vector<std::string>& paths :
+         {std::vector<std::string>{top + kSep + "a.puz", top + kSep + "sub" + kSep + "b.puz"},
+          std::vector<std::string>{top + kSep + "a.puz", top + kSep}}) {
+        EXPECT_EQ(FinishPick(paths, buffer, problem), std::nullopt);
+        EXPECT_EQ(problem, UserTexts::kSeveralFolders);
+    }
+    const std::string gone = top + kSep + "gone";
+    EXPECT_EQ(FinishPick({gone + kSep + "a.puz"}, buffer, problem), std::nullopt);
+    EXPECT_EQ(problem, UserTexts::kFolderClosed + gone);
+    EXPECT_EQ(FinishPick({}, buffer, problem), std::nullopt);
+    EXPECT_EQ(problem, "");
+
+    // Too long for the buffer: the pick ends, the working folder stays.
+    const std::string sub = top + kSep + "sub";
+    EXPECT_EQ(FinishPick({sub + kSep + std::string(kCapacity, 'n')}, buffer, problem),
+              EPickOutcome::kBufferTooSmall);
+    EXPECT_EQ(std::filesystem::current_path(), folder.GetPath());
+}
+
+TEST(SelectionTest, FilterMatchesAsTheWindowsDialogDoes) {
+    for (const char* shown : {"a.puz", "Sunday.PUZ", "x.y.Puz", "\xE9t\xE9.puz"}) {
+        EXPECT_TRUE(MatchesFilter(shown, "*.puz")) << shown;
+    }
+    for (const char* hidden : {"a.puz.txt", "puz", "a.pu", ".puz", ".hidden.puz", "a.pdb"}) {
+        EXPECT_FALSE(MatchesFilter(hidden, "*.puz")) << hidden;
+    }
+    // Several patterns, separated by semicolons, blanks after them ignored.
+    EXPECT_TRUE(MatchesFilter("b.dat", "*.puz; *.dat"));
+    EXPECT_TRUE(MatchesFilter("week1.puz", "week?.puz;x"));
+    EXPECT_FALSE(MatchesFilter("week12.puz", "week?.puz"));
+    EXPECT_TRUE(MatchesFilter("anything", "*"));
+    EXPECT_TRUE(MatchesFilter("a[1].puz", "a[1].*"));
+    EXPECT_FALSE(MatchesFilter("a1.puz", "a[1].*"));
+    EXPECT_FALSE(MatchesFilter("a.puz", ""));
 }
 
 }  // namespace

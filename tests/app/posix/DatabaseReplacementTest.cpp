@@ -8,10 +8,13 @@
 #include "tests/support/DatabaseCheck.h"
 #include "tests/support/ScriptedDesktop.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/UserTexts.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using namespace UserTexts;
 
 using Paths = std::vector<std::string>;
 
@@ -79,7 +82,7 @@ TEST_F(DatabaseReplacementTest, DatabaseHeldElsewhereIsNeitherAskedAboutNorRepla
     m_app.RunConverter();
     elsewhere.Close();
 
-    EXPECT_EQ(MessageTexts(), Paths{"Conversion failed. Could not create file:\na.pdb"});
+    EXPECT_EQ(MessageTexts(), Paths{kCouldNotCreate + "a.pdb"});
     EXPECT_EQ(ReadBytes("a.pdb"), "old database");
     EXPECT_EQ(ListFolder(), (Paths{"a.pdb", "a.puz"}));
 }

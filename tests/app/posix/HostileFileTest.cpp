@@ -7,18 +7,15 @@
 #include "tests/support/DatabaseCheck.h"
 #include "tests/support/ScriptedDesktop.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/UserTexts.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using Paths = std::vector<std::string>;
+using namespace UserTexts;
 
-const std::string kCouldNotOpen = "Conversion failed. Could not open following puzzle file:\n";
-const std::string kCouldNotCreate = "Conversion failed. Could not create file:\n";
-const std::string kInstallQuestion =
-    "Conversion successful. Converted puzzle(s) are stored in the same folder(s) with original "
-    "files. Do you want them to be installed to the handheld on the next HotSync operation?";
+using Paths = std::vector<std::string>;
 
 // Selected files and outputs that are not what their names promise, and
 // names that are awkward to carry: the run reports each as it is owed, never

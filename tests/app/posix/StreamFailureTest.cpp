@@ -9,10 +9,13 @@
 #include "tests/support/DatabaseCheck.h"
 #include "tests/support/ScriptedDesktop.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/UserTexts.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using namespace UserTexts;
 
 using Paths = std::vector<std::string>;
 
@@ -67,7 +70,7 @@ TEST_F(StreamFailureTest, FullDiskTakesBackThePartialDatabaseWhereverItFalls) {
             const CFileSizeCap cap(20000);
             app.RunConverter();
         }
-        const std::string failure = "Conversion failed. Could not write file:\n" + outputs[failing];
+        const std::string failure = kCouldNotWrite + outputs[failing];
         // Behind the overwrite question, if any; before the install question.
         const std::size_t reported = overwrite ? 1 : 0;
         ASSERT_EQ(desktop.m_messages.size(), reported + 2);
@@ -98,8 +101,7 @@ TEST_F(StreamFailureTest, UnreadableInputIsReportedAndNothingWritten) {
     m_desktop.AddAnswers({kIdNo});
     m_app.RunConverter();
     ASSERT_EQ(m_desktop.m_messages.size(), 2u);
-    EXPECT_EQ(m_desktop.m_messages[0].text,
-              "Conversion failed. Could not read following puzzle file:\nbad.puz");
+    EXPECT_EQ(m_desktop.m_messages[0].text, kCouldNotRead + "bad.puz");
     EXPECT_FALSE(fs::exists("bad.pdb"));
     EXPECT_TRUE(fs::exists("good.pdb"));
 }

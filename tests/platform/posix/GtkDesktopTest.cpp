@@ -10,6 +10,7 @@
 #include "platform/posix/gtk/GtkDesktop.h"
 #include "tests/support/DatabaseCheck.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/UserTexts.h"
 #include "tests/support/posix/GtkDialogScript.h"
 #include "tests/support/posix/XWindowProbe.h"
 
@@ -17,13 +18,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using namespace UserTexts;
+
 using Texts = std::vector<std::string>;
 using IconSizes = std::vector<std::pair<unsigned long, unsigned long>>;
-
-const std::string kTitle = "Quintar Puzzle Convertor";
-const std::string kInstallQuestion =
-    "Conversion successful. Converted puzzle(s) are stored in the same folder(s) with original "
-    "files. Do you want them to be installed to the handheld on the next HotSync operation?";
 
 Texts Sorted(Texts texts) {
     std::sort(texts.begin(), texts.end());
@@ -135,11 +133,11 @@ protected:
     CXWindowProbe m_probe;
     std::unique_ptr<CGtkDesktop> m_desktop;
     COpenFileDialogRequest m_request{kTitle,
-                                     {{"Across Lite (*.puz)", "*.puz"}},
+                                     {{kFilter, "*.puz"}},
                                      kOfnAllowMultiSelect | kOfnExplorer | kOfnEnableSizing,
                                      128,
-                                     "Convert",
-                                     "Exit"};
+                                     kConvert,
+                                     kExit};
     std::vector<char> m_selection = std::vector<char>(3072);
 };
 
@@ -192,7 +190,7 @@ TEST_F(GtkDesktopTest, RunPicksConvertsAndAsksInGtkDialogs) {
                     gtk_file_chooser_select_all(chooser);
                     return false;
                 }
-                return Press(dialog, "Convert");
+                return Press(dialog, kConvert);
         }
         return false;
     });
@@ -205,8 +203,8 @@ TEST_F(GtkDesktopTest, RunPicksConvertsAndAsksInGtkDialogs) {
 
     EXPECT_EQ(title, kTitle);
     EXPECT_EQ(openedIn, m_folder.GetName());
-    EXPECT_EQ(answers, (Texts{"Convert", "Exit"}));
-    EXPECT_EQ(filters, Texts{"Across Lite (*.puz)"});
+    EXPECT_EQ(answers, (Texts{kConvert, kExit}));
+    EXPECT_EQ(filters, Texts{kFilter});
     EXPECT_TRUE(multiple);
     EXPECT_NE(std::find(icons.begin(), icons.end(), std::make_pair(32ul, 32ul)), icons.end());
     EXPECT_NE(std::find(icons.begin(), icons.end(), std::make_pair(16ul, 16ul)), icons.end());
@@ -264,7 +262,7 @@ TEST_F(GtkDesktopTest, SelectionBeyondTheBufferIsTooManyFiles) {
             gtk_file_chooser_select_all(chooser);
             return false;
         }
-        return Press(dialog, "Convert");
+        return Press(dialog, kConvert);
     });
     EXPECT_EQ(m_desktop->ShowOpenFileDialog(m_request, m_selection), EPickOutcome::kBufferTooSmall);
     EXPECT_EQ(fs::current_path(), m_folder.GetPath());

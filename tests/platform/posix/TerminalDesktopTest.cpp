@@ -6,10 +6,13 @@
 #include "platform/Selection.h"
 #include "platform/posix/TerminalDesktop.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/UserTexts.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using namespace UserTexts;
 
 using Names = std::vector<std::string>;
 
@@ -47,8 +50,7 @@ protected:
     std::istringstream m_in;
     std::ostringstream m_out;
     std::vector<char> m_selection = std::vector<char>(3072);
-    COpenFileDialogRequest m_request{"Title", {{"Across Lite (*.puz)", "*.puz"}}, 0, 128, "Convert",
-                                     "Exit"};
+    COpenFileDialogRequest m_request{"Title", {{kFilter, "*.puz"}}, 0, 128, kConvert, kExit};
 };
 
 TEST_F(TerminalDesktopTest, ShowsTheFolderAndItsPuzzles) {
@@ -58,8 +60,8 @@ TEST_F(TerminalDesktopTest, ShowsTheFolderAndItsPuzzles) {
     fs::create_directory("dir.puz");
     EXPECT_EQ(Pick(""), EPickOutcome::kCancelled);
     const std::string shown = m_out.str();
-    EXPECT_NE(shown.find("Title\nFiles of type: Across Lite (*.puz)\nFolder: " +
-                         m_folder.GetName() + "\n  A.PUZ\n  b.puz\n"),
+    EXPECT_NE(shown.find("Title\nFiles of type: " + kFilter + "\nFolder: " + m_folder.GetName() +
+                         "\n  A.PUZ\n  b.puz\n"),
               std::string::npos)
         << shown;
     EXPECT_EQ(shown.find("notes.txt"), std::string::npos);
@@ -92,7 +94,7 @@ TEST_F(TerminalDesktopTest, NamesFromSeveralFoldersAreRefused) {
     fs::create_directory("sub");
     ASSERT_EQ(Pick("a.puz sub/b.puz\n" + m_folder.GetName() + "/a.puz ./b.puz\n"),
               EPickOutcome::kConfirmed);
-    EXPECT_NE(m_out.str().find("All files must be in one folder."), std::string::npos);
+    EXPECT_NE(m_out.str().find(kSeveralFolders), std::string::npos);
     EXPECT_EQ(UnpackSelection(m_selection),
               (Names{m_folder.GetName() + "/a.puz", m_folder.GetName() + "/b.puz"}));
 }

@@ -6,14 +6,15 @@
 #include "platform/win32/Win32Desktop.h"
 #include "tests/platform/win32/DialogRobot.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/UserTexts.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using Paths = std::vector<std::string>;
+using namespace UserTexts;
 
-const std::string kTitle = "Quintar Puzzle Convertor";
+using Paths = std::vector<std::string>;
 
 // The real common dialog, shown by the real picking code and answered by the robot.
 class PickerDialogTest : public ::testing::Test {
@@ -41,9 +42,9 @@ TEST_F(PickerDialogTest, ShowsTheIconAndCaptionsAndExitCancels) {
     const CDialogRobot::CSeen& picker = m_robot.GetSeen().front();
     EXPECT_TRUE(picker.isPicker);
     EXPECT_EQ(picker.title, kTitle);
-    EXPECT_EQ(picker.filter, "Across Lite (*.puz)");
-    EXPECT_EQ(picker.okCaption, "Convert");
-    EXPECT_EQ(picker.cancelCaption, "Exit");
+    EXPECT_EQ(picker.filter, kFilter);
+    EXPECT_EQ(picker.okCaption, kConvert);
+    EXPECT_EQ(picker.cancelCaption, kExit);
     EXPECT_EQ(picker.owner, nullptr);
     const HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(128));
     ASSERT_NE(icon, nullptr);
