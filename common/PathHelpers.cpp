@@ -36,10 +36,10 @@ std::string GetNamePart(std::string_view path) {
     return AfterLastOf(path, kNameSeparators);
 }
 
-std::string CutToLength(std::string_view text, std::size_t limit) {
+std::string CutToLength(std::string_view text, std::size_t limit, LeadByteTest isLeadByte) {
     std::size_t end = 0;
     while (end < text.size()) {
-        const std::size_t width = IsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
+        const std::size_t width = isLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
         if (end + width > limit) {
             break;
         }
@@ -57,5 +57,5 @@ constexpr std::size_t kLongestNameKept = 200;
 }  // namespace
 
 std::string MakeUnfinishedName(std::string_view name) {
-    return "." + CutToLength(name, kLongestNameKept) + kUnfinishedMark;
+    return "." + CutToLength(name, kLongestNameKept, IsLeadByte) + kUnfinishedMark;
 }

@@ -21,8 +21,9 @@ std::string StripExtension(std::string_view name);
 // end a folder or drive in this platform's names.
 std::string GetNamePart(std::string_view path);
 
-// The first bytes of `text`, at most `limit`, never half a double-byte character.
-std::string CutToLength(std::string_view text, std::size_t limit);
+// The first bytes of `text`, at most `limit`, never half a double-byte
+// character of the code page `isLeadByte` knows.
+std::string CutToLength(std::string_view text, std::size_t limit, LeadByteTest isLeadByte);
 
 // The start of the name under which a file that is to be called `name` is
 // written until it is complete: hidden, beside it, and telling a user who

@@ -8,5 +8,9 @@ extern const char kFolderSeparator;
 // Every character after which a file name starts in a full path.
 extern const char kNameSeparators[];
 
-// Whether `byte` starts a double-byte character of the active code page.
+// Whether `byte` starts a double-byte character of the code page paths are in.
 bool IsLeadByte(unsigned char byte);
+
+// Whether `byte` starts a double-byte character of the code page file titles,
+// and so database names, are in.
+bool IsTitleLeadByte(unsigned char byte);

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "common/PathHelpers.h"
-#include "platform/posix/WesternCodePage.h"
+#include "platform/posix/DatabaseCodePage.h"
 
 namespace {
 
@@ -424,5 +424,5 @@ std::string CFile::GetFileName() const {
 // in the code page the handheld reads, so that a database name shows there as
 // the file does here and its cut to length never splits a character.
 std::string CFile::GetFileTitle() const {
-    return ToWindows1252(GetFileName());
+    return ToCodePage(GetFileName(), GetDatabaseCodePage());
 }

@@ -10,3 +10,8 @@ const char kNameSeparators[] = "\\/:";
 bool IsLeadByte(unsigned char byte) {
     return IsDBCSLeadByte(byte) != FALSE;
 }
+
+// Titles are in the ANSI code page too.
+bool IsTitleLeadByte(unsigned char byte) {
+    return IsLeadByte(byte);
+}

@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "common/PathHelpers.h"
+#include "platform/BufferedWriter.h"
+#include "platform/File.h"
+#include "platform/posix/DatabaseCodePage.h"
+#include "streamdb/StreamBlockArray.h"
+#include "tests/support/DatabaseCheck.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+constexpr unsigned kWestern = 1252;
+
+TEST(DatabaseCodePageTest, KeepsWhatTheCodePageHoldsAndMarksTheRest) {
+    EXPECT_EQ(ToCodePage("Sunday Puzzle", kWestern), "Sunday Puzzle");
+    EXPECT_EQ(ToCodePage("Caf\xC3\xA9 \xC3\x9C", kWestern), "Caf\xE9 \xDC");
+    // The euro sign and curly quotes sit where only Windows-1252 has them.
+    EXPECT_EQ(ToCodePage("\xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D", kWestern), "\x80 \x93q\x94");
+    // One mark per character, whatever its length in UTF-8.
+    EXPECT_EQ(ToCodePage("\xE6\x97\xA5\xE6\x9C\xAC-\xF0\x9F\xA7\xA9-\xD0\x96", kWestern), "__-_-_");
+    EXPECT_EQ(ToCodePage("", kWestern), "");
+}
+
+TEST(DatabaseCodePageTest, BytesThatAreNoUtf8AreMarkedOneByOne) {
+    EXPECT_EQ(ToCodePage("a\xFF"
+                         "b",
+                         kWestern),
+              "a_b");
+    EXPECT_EQ(ToCodePage("\xE9t\xE9", kWestern), "_t_");      // Latin-1 bytes in a UTF-8 world
+    EXPECT_EQ(ToCodePage("end\xE2\x82", kWestern), "end__");  // a character cut off
+    EXPECT_EQ(ToCodePage("\xC3"
+                         "A\xC3\xA9",
+                         kWestern),
+              "_A\xE9");  // a lead byte without its trail
+    // Bytes already in CP932 are no UTF-8 either.
+    EXPECT_EQ(ToCodePage("\x93\xFA\xE6\x97\xA5", 932), "__\x93\xFA");
+}
+
+// Japanese, Simplified Chinese and Cyrillic are written whole below.
+TEST(DatabaseCodePageTest, EachCodePageWritesItsOwnBytes) {
+    // 中文字, 한국어 and ไทย as a Windows PC of each language writes them.
+    EXPECT_EQ(ToCodePage("\xE4\xB8\xAD\xE6\x96\x87\xE5\xAD\x97", 950), "\xA4\xA4\xA4\xE5\xA6\x72");
+    EXPECT_EQ(ToCodePage("\xED\x95\x9C\xEA\xB5\xAD\xEC\x96\xB4", 949), "\xC7\xD1\xB1\xB9\xBE\xEE");
+    EXPECT_EQ(ToCodePage("\xE0\xB9\x84\xE0\xB8\x97\xE0\xB8\xA2", 874), "\xE4\xB7\xC2");
+    // What one code page holds, another need not.
+    EXPECT_EQ(ToCodePage("\xD0\x9F-\xC3\xA9", 932), "\x84\x50-_");
+}
+
+// The locales as glibc names them; the code pages as Windows gives them.
+TEST(DatabaseCodePageTest, TheLanguageChoosesTheCodePageOfAWindowsPc) {
+    const std::vector<std::pair<unsigned, std::vector<const char*>>> expected = {
+        {874, {"th_TH.UTF-8"}},
+        {932, {"ja_JP.UTF-8", "ja"}},
+        {936, {"zh_CN.UTF-8", "zh_SG.GBK"}},
+        {949, {"ko_KR.UTF-8"}},
+        {950, {"zh_TW.UTF-8", "zh_HK.UTF-8"}},
+        {1250, {"pl_PL.UTF-8", "hu_HU", "sr_RS@latin"}},
+        {1251, {"ru_RU.UTF-8", "uk_UA", "kk_KZ", "sr_RS.UTF-8", "uz_UZ@cyrillic"}},
+        {1253, {"el_GR.UTF-8"}},
+        {1254, {"tr_TR.UTF-8", "uz_UZ.UTF-8"}},
+        {1255, {"he_IL.UTF-8"}},
+        {1256, {"ar_EG.UTF-8", "fa_IR", "ur_PK", "pa_PK"}},
+        {1257, {"lt_LT.UTF-8", "et_EE"}},
+        {1258, {"vi_VN"}},
+        {kWestern,
+         {"de_DE.UTF-8", "en_US.ISO-8859-1", "pa_IN", "sd_IN@devanagari", "C", "C.UTF-8", "POSIX",
+          "", "x-klingon"}},
+    };
+    for (const auto& [codePage, locales] : expected) {
+        for (const char* locale : locales) {
+            EXPECT_EQ(GetCodePageOfLocale(locale), codePage) << locale;
+        }
+    }
+}
+
+TEST(DatabaseCodePageTest, TheLocaleIsTheOneThatSaysWhatCharactersTextHolds) {
+    std::map<std::string, std::string> environment;
+    const EnvironmentLookup lookup = [&environment](const char* name) -> const char* {
+        const auto found = environment.find(name);
+        return found == environment.end() ? nullptr : found->second.c_str();
+    };
+    EXPECT_EQ(GetCharacterLocale(lookup), "C");
+    environment["LC_MESSAGES"] = "de_DE.UTF-8";
+    environment["LANGUAGE"] = "fr";
+    EXPECT_EQ(GetCharacterLocale(lookup), "C");
+    environment["LANG"] = "ja_JP.UTF-8";
+    EXPECT_EQ(GetCharacterLocale(lookup), "ja_JP.UTF-8");
+    environment["LC_CTYPE"] = "ru_RU.UTF-8";
+    EXPECT_EQ(GetCharacterLocale(lookup), "ru_RU.UTF-8");
+    environment["LC_ALL"] = "";  // set but empty counts as not set
+    EXPECT_EQ(GetCharacterLocale(lookup), "ru_RU.UTF-8");
+    environment["LC_ALL"] = "el_GR.UTF-8";
+    EXPECT_EQ(GetCharacterLocale(lookup), "el_GR.UTF-8");
+}
+
+// LC_ALL set for the test's lifetime, as it was afterwards; no locale need
+// be installed for it to choose the code page.
+class CLocaleEnvironment {
+public:
+    explicit CLocaleEnvironment(const char* locale) {
+        if (const char* previous = std::getenv(kVariable)) {
+            m_previous = previous;
+        }
+        setenv(kVariable, locale, 1);
+    }
+    ~CLocaleEnvironment() {
+        if (m_previous) {
+            setenv(kVariable, m_previous->c_str(), 1);
+        } else {
+            unsetenv(kVariable);
+        }
+    }
+    CLocaleEnvironment(const CLocaleEnvironment&) = delete;
+    CLocaleEnvironment& operator=(const CLocaleEnvironment&) = delete;
+
+private:
+    static constexpr char kVariable[] = "LC_ALL";
+    std::optional<std::string> m_previous;
+};
+
+// The name a database gets when written to a file named `fileName`.
+std::string NameOfDatabaseIn(const std::string& fileName) {
+    CFile file;
+    EXPECT_TRUE(file.OpenReplacement(fileName, CFile()));
+    CBufferedWriter writer(file);
+    CStreamBlockArray().WriteDatabase(writer, 0);
+    EXPECT_TRUE(writer.Flush());
+    EXPECT_TRUE(file.Commit());
+    return DatabaseNameOf(ReadBytes(fileName));
+}
+
+std::string Repeat(const std::string& text, int count) {
+    std::string repeated;
+    for (int i = 0; i < count; ++i) {
+        repeated += text;
+    }
+    return repeated;
+}
+
+TEST(DatabaseCodePageTest, DatabaseNameIsTranscodedBeforeTheCut) {
+    CTempFolder folder;
+    const CLocaleEnvironment locale("en_US.UTF-8");
+    EXPECT_EQ(NameOfDatabaseIn("Caf\xC3\xA9 \xE2\x82\xAC.pdb"), "Caf\xE9 \x80");
+    // 31 characters of two UTF-8 bytes each: all of them fit once transcoded.
+    EXPECT_EQ(NameOfDatabaseIn(Repeat("\xC3\xA9", 32) + ".pdb"), std::string(31, '\xE9'));
+    // Cut in UTF-8, the 31st byte would have split the character.
+    EXPECT_EQ(NameOfDatabaseIn(std::string(30, 'a') + "\xE6\x97\xA5\xE6\x9C\xAC.pdb"),
+              std::string(30, 'a') + "_");
+    EXPECT_EQ(NameOfDatabaseIn("\xE6\x97\xA5.b.pdb"), "_.b");
+}
+
+TEST(DatabaseCodePageTest, DatabaseNamesAreInTheCodePageOfTheUsersLanguage) {
+    CTempFolder folder;
+    {
+        const CLocaleEnvironment locale("ja_JP.UTF-8");
+        EXPECT_EQ(NameOfDatabaseIn("\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.pdb"),
+                  "\x93\xFA\x96\x7B\x8C\xEA");
+    }
+    {
+        const CLocaleEnvironment locale("zh_CN.UTF-8");
+        EXPECT_EQ(NameOfDatabaseIn("\xE4\xB8\xAD\xE6\x96\x87\xE5\xAD\x97.pdb"),
+                  "\xD6\xD0\xCE\xC4\xD7\xD6");
+    }
+    {
+        const CLocaleEnvironment locale("ru_RU.UTF-8");
+        EXPECT_EQ(NameOfDatabaseIn("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82.pdb"),
+                  "\xCF\xF0\xE8\xE2\xE5\xF2");
+    }
+    {
+        const CLocaleEnvironment locale("C");
+        EXPECT_EQ(NameOfDatabaseIn("\xE4\xB8\xAD\xE6\x96\x87\xE5\xAD\x97 C.pdb"), "___ C");
+    }
+}
+
+TEST(DatabaseCodePageTest, TheCutNeverSplitsADoubleByteCharacter) {
+    CTempFolder folder;
+    const CLocaleEnvironment locale("ja_JP.UTF-8");
+    // 16 characters of two bytes: 32 bytes, cut to 30, never 31 with half of one.
+    const std::string nihon = "\xE6\x97\xA5";  // 日, 0x93 0xFA
+    EXPECT_EQ(NameOfDatabaseIn(Repeat(nihon, 16) + ".pdb"), Repeat("\x93\xFA", 15));
+    // The lead bytes of the second range, after an even number of single bytes.
+    const std::string you = "\xE6\xBC\xBE";  // 漾, 0xE0 0x40
+    EXPECT_EQ(NameOfDatabaseIn("ab" + Repeat(you, 15) + ".pdb"), "ab" + Repeat("\xE0\x40", 14));
+    // Half-width katakana are single bytes whose values a lead byte may also
+    // have in other code pages: all 31 fit.
+    EXPECT_EQ(NameOfDatabaseIn(Repeat("\xEF\xBD\xB1", 32) + ".pdb"), std::string(31, '\xB1'));
+}
+
+// Paths stay UTF-8: read as CP932, the bytes of あ would take the '/' after
+// them for the second byte of a character.
+TEST(DatabaseCodePageTest, PathsAreSplitAsUtf8WhateverTheDatabaseCodePage) {
+    const CLocaleEnvironment locale("ja_JP.UTF-8");
+    EXPECT_EQ(StripPath("/home/\xE3\x81\x82/x.puz"), "x.puz");
+    EXPECT_EQ(GetNamePart("/home/\xE3\x81\x82/\xE3\x81\x82.puz"), "\xE3\x81\x82.puz");
+    EXPECT_EQ(StripExtension("\xE3\x81\x82.puz"), "\xE3\x81\x82");
+}
+
+}  // namespace
