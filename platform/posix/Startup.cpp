@@ -1,6 +1,7 @@
 #include "platform/Startup.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <iostream>
@@ -32,5 +33,5 @@ std::unique_ptr<CDesktop> CreateDesktop() {
             return desktop;
         }
     }
-    return std::make_unique<CTerminalDesktop>(std::cin, std::cout);
+    return std::make_unique<CTerminalDesktop>(std::cin, std::cout, isatty(STDIN_FILENO) != 0);
 }

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <istream>
 #include <memory>
@@ -24,6 +26,38 @@ constexpr char kQuote = '"';
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The length of the UTF-8 character `text` starts with, when the terminal
+// may be given it as it is: 0 for a control character (C0, DEL or C1) and
+// for a byte that starts no valid UTF-8 character.
+std::size_t GetShownCharacterLength(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0x20 || lead == 0x7F) {
+        return 0;
+    }
+    if (lead < 0x80) {
+        return 1;
+    }
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || lead > 0xF4 || text.size() < length) {
+        return 0;
+    }
+    std::uint32_t code = lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[i]);
+        if ((next & 0xC0) != 0x80) {
+            return 0;
+        }
+        code = (code << 6) | (next & 0x3F);
+    }
+    // Overlong forms, surrogates, beyond Unicode, and the C1 controls.
+    constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kLeast[length] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF ||
+        code <= 0x9F) {
+        return 0;
+    }
+    return length;
 }
 
 bool MatchesAnyFilter(const std::string& name, const COpenFileDialogRequest& request) {
@@ -59,7 +93,8 @@ bool IsFolder(const std::string& name) {
 
 }  // namespace
 
-CTerminalDesktop::CTerminalDesktop(std::istream& in, std::ostream& out) : m_in(in), m_out(out) {}
+CTerminalDesktop::CTerminalDesktop(std::istream& in, std::ostream& out, bool typedEcho)
+    : m_in(in), m_out(out), m_typedEcho(typedEcho) {}
 
 std::vector<std::string> CTerminalDesktop::SplitSelectionLine(std::string_view line) {
     std::vector<std::string> names;
@@ -87,8 +122,34 @@ std::vector<std::string> CTerminalDesktop::SplitSelectionLine(std::string_view l
     return names;
 }
 
+std::string CTerminalDesktop::ShowName(std::string_view name) {
+    std::string shown;
+    for (std::size_t at = 0; at < name.size();) {
+        const std::size_t length = GetShownCharacterLength(name.substr(at));
+        if (length == 0) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(name[at]));
+            shown += escaped;
+            ++at;
+            continue;
+        }
+        shown.append(name.substr(at, length));
+        if (name[at] == kQuote) {
+            shown += kQuote;
+        }
+        at += length;
+    }
+    const bool needsQuotes = name.find_first_of(" \t\"") != std::string_view::npos;
+    return needsQuotes ? kQuote + shown + kQuote : shown;
+}
+
 bool CTerminalDesktop::ReadLine(std::string& line) {
-    if (!std::getline(m_in, line)) {
+    const bool read = static_cast<bool>(std::getline(m_in, line));
+    // The output's last line ends as every other, where no terminal ended it.
+    if (!m_typedEcho || !read) {
+        m_out << '\n';
+    }
+    if (!read) {
         return false;
     }
     if (!line.empty() && line.back() == '\r') {
@@ -102,20 +163,31 @@ void CTerminalDesktop::ShowFolder(const COpenFileDialogRequest& request) {
     for (const auto& filter : request.filters) {
         m_out << "Files of type: " << filter.first << '\n';
     }
-    m_out << "Folder: " << CurrentFolder() << '\n';
+    m_out << "Folder: " << ShowName(CurrentFolder()) << '\n';
+    std::vector<std::string> folders;
     std::vector<std::string> names;
     std::error_code error;
     for (fs::directory_iterator entry(".", error), end; !error && entry != end;
          entry.increment(error)) {
         const std::string name = entry->path().filename().string();
         std::error_code typeError;
-        if (!entry->is_directory(typeError) && MatchesAnyFilter(name, request)) {
+        // Hidden here are what a leading '.' hides in a folder listing.
+        if (entry->is_directory(typeError)) {
+            if (name.front() != '.') {
+                folders.push_back(name);
+            }
+        } else if (MatchesAnyFilter(name, request)) {
             names.push_back(name);
         }
     }
+    std::sort(folders.begin(), folders.end());
     std::sort(names.begin(), names.end());
+    // Folders first, each ending in the '/' that marks it; typed, it opens.
+    for (const std::string& folder : folders) {
+        m_out << "  " << ShowName(folder + '/') << '\n';
+    }
     for (const std::string& name : names) {
-        m_out << "  " << name << '\n';
+        m_out << "  " << ShowName(name) << '\n';
     }
     if (names.empty()) {
         m_out << "  (no matching files)\n";
@@ -132,7 +204,6 @@ EPickOutcome CTerminalDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& 
         ShowFolder(request);
         std::string line;
         if (!ReadLine(line)) {
-            m_out << '\n';
             return EPickOutcome::kCancelled;
         }
         const std::vector<std::string> typed = SplitSelectionLine(line);
@@ -141,7 +212,7 @@ EPickOutcome CTerminalDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& 
         }
         if (typed.size() == 1 && IsFolder(typed.front())) {
             if (!SetWorkingFolder(typed.front())) {
-                m_out << kFolderClosedMessage << typed.front() << '\n';
+                m_out << kFolderClosedMessage << ShowName(typed.front()) << '\n';
             }
             continue;
         }
@@ -153,11 +224,11 @@ EPickOutcome CTerminalDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& 
             // selection buffer alike: such a name would be taken for another.
             if (base.empty() || base == "." || base == ".." ||
                 name.find('\0') != std::string::npos) {
-                m_out << name << " is not a file name.\n";
+                m_out << ShowName(name) << " is not a file name.\n";
                 break;
             }
             if (!ResolveFolder(name, folder)) {
-                m_out << "The folder of " << name << " cannot be found.\n";
+                m_out << "The folder of " << ShowName(name) << " cannot be found.\n";
                 break;
             }
             paths.push_back(folder == "/" ? folder + base : folder + '/' + base);
@@ -183,7 +254,6 @@ int CTerminalDesktop::ShowMessageBox(const std::string& text, const std::string&
     m_out << "[Yes/No] " << std::flush;
     std::string answer;
     if (!ReadLine(answer)) {
-        m_out << '\n';
         return kIdNo;
     }
     const std::size_t first = answer.find_first_not_of(" \t");

@@ -12,13 +12,21 @@
 // when they are asked for, after the conversion.
 class CTerminalDesktop : public CDesktop {
 public:
-    CTerminalDesktop(std::istream& in, std::ostream& out);
+    // `typedEcho` says whether a terminal shows what is typed on `in`, the
+    // closing newline included; piped input has nothing show it.
+    CTerminalDesktop(std::istream& in, std::ostream& out, bool typedEcho);
 
     // Splits a line typed at the picker into file names. Blanks separate
     // names; double quotes keep blanks inside a name and are not part of it,
     // and inside them a doubled quote stands for one; an unclosed quote runs
     // to the end of the line. Empty names are dropped.
     static std::vector<std::string> SplitSelectionLine(std::string_view line);
+
+    // `name` as it is typed at the picker: in double quotes, a quote inside
+    // doubled, where it holds blanks or quotes. Control characters and bytes
+    // that are no UTF-8 are shown as \xHH: a name never reaches the terminal
+    // raw, where it could move the cursor or clear the screen.
+    static std::string ShowName(std::string_view name);
 
     EPickOutcome ShowOpenFileDialog(const COpenFileDialogRequest& request,
                                     std::vector<char>& selection) override;
@@ -33,4 +41,5 @@ private:
 
     std::istream& m_in;
     std::ostream& m_out;
+    bool m_typedEcho;
 };

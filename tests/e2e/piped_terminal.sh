@@ -23,6 +23,9 @@ run convert 'a.puz "Sunday Puzzle.puz"\nyes\n'
     fail "convert: type and creator"
 [ "$(head -c 13 "$work/convert/Sunday Puzzle.pdb")" = "Sunday Puzzle" ] || fail "convert: name"
 expect_text convert "Do you want them to be installed to the handheld"
+# Nothing echoes piped answers: the program ends its last line itself.
+[ "$(tail -c 1 "$work/convert.out" | od -An -c | tr -d ' ')" = '\n' ] ||
+    fail "convert: the output does not end in a newline"
 
 # An open failure stops the batch and brings the picker back.
 mkdir -p "$work/again"

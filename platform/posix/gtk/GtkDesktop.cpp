@@ -148,6 +148,12 @@ int RunMessage(GtkWindow* parent, const std::string& text, const std::string& ca
         G_GNUC_END_IGNORE_DEPRECATIONS
         gtk_widget_show(image);
     }
+    // The first button answers Return, as on Windows: Yes, or OK.
+    const gint first = yesNo ? GTK_RESPONSE_YES : GTK_RESPONSE_OK;
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog.Get()), first);
+    if (GtkWidget* button = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog.Get()), first)) {
+        gtk_widget_grab_focus(button);
+    }
     const gint response = dialog.Run();
     if (!yesNo) {
         return kIdOk;

@@ -80,19 +80,19 @@ CShownMessage ReadMessage(GtkWidget* dialog) {
 }
 
 // The key joins the display's events for the dialog's window, as a typed one does.
-void PressEscape(GtkWidget* dialog) {
+void PressKey(GtkWidget* dialog, guint key) {
     GdkWindow* window = gtk_widget_get_window(dialog);
     GdkDisplay* display = gdk_window_get_display(window);
     GdkKeymapKey* keys = nullptr;
     gint count = 0;
-    ASSERT_TRUE(gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display),
-                                                  GDK_KEY_Escape, &keys, &count));
+    ASSERT_TRUE(
+        gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), key, &keys, &count));
     for (const GdkEventType type : {GDK_KEY_PRESS, GDK_KEY_RELEASE}) {
         GdkEvent* event = gdk_event_new(type);
         event->key.window = GDK_WINDOW(g_object_ref(window));
         event->key.send_event = TRUE;
         event->key.time = GDK_CURRENT_TIME;
-        event->key.keyval = GDK_KEY_Escape;
+        event->key.keyval = key;
         event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
         event->key.group = static_cast<guint8>(keys[0].group);
         gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(display)));
@@ -100,6 +100,14 @@ void PressEscape(GtkWidget* dialog) {
         gdk_event_free(event);
     }
     g_free(keys);
+}
+
+void PressEscape(GtkWidget* dialog) {
+    PressKey(dialog, GDK_KEY_Escape);
+}
+
+void PressReturn(GtkWidget* dialog) {
+    PressKey(dialog, GDK_KEY_Return);
 }
 
 class GtkDesktopTest : public ::testing::Test {
@@ -149,6 +157,8 @@ TEST_F(GtkDesktopTest, RunPicksConvertsAndAsksInGtkDialogs) {
     WriteBytes("sub/a.puz", a);
     WriteBytes("sub/Sunday Puzzle.puz", sunday);
     WriteBytes("sub/MONDAY.PUZ", "m");
+    // Latin-1 bytes, no UTF-8: GTK can only call it "Caf\xEF\xBF\xBD.puz (invalid encoding)".
+    WriteBytes("sub/Caf\xE9.puz", "c");
     WriteBytes("sub/notes.txt", "not a puzzle");
 
     std::string title;
@@ -186,7 +196,7 @@ TEST_F(GtkDesktopTest, RunPicksConvertsAndAsksInGtkDialogs) {
                 return false;
             case EStep::kSelect:
                 // Control-A: everything the filter shows.
-                if (SelectedCount(chooser) < 3) {
+                if (SelectedCount(chooser) < 4) {
                     gtk_file_chooser_select_all(chooser);
                     return false;
                 }
@@ -214,6 +224,7 @@ TEST_F(GtkDesktopTest, RunPicksConvertsAndAsksInGtkDialogs) {
     EXPECT_TRUE(IsStreamDatabaseOf(ReadBytes(sub + "/Sunday Puzzle.pdb"), sunday));
     // The filter showed puzzles whatever the case of their names, and nothing else.
     EXPECT_TRUE(IsStreamDatabaseOf(ReadBytes(sub + "/MONDAY.pdb"), "m"));
+    EXPECT_TRUE(IsStreamDatabaseOf(ReadBytes(sub + "/Caf\xE9.pdb"), "c"));
     EXPECT_FALSE(fs::exists(sub + "/notes.pdb"));
     EXPECT_EQ(question.title, kTitle);
     EXPECT_EQ(question.text, kInstallQuestion);
@@ -278,6 +289,8 @@ TEST_F(GtkDesktopTest, YesNoBoxShowsTheTextAsGivenAndAnswersAsPressed) {
         {[](GtkWidget* dialog) { EXPECT_TRUE(Press(dialog, "No")); }, kIdNo},
         {[](GtkWidget* dialog) { gtk_window_close(GTK_WINDOW(dialog)); }, kIdNo},
         {PressEscape, kIdNo},
+        // Return answers with the first button, as on Windows.
+        {PressReturn, kIdYes},
     };
     for (const CCase& answered : cases) {
         CShownMessage shown;
@@ -293,7 +306,7 @@ TEST_F(GtkDesktopTest, YesNoBoxShowsTheTextAsGivenAndAnswersAsPressed) {
 
 TEST_F(GtkDesktopTest, OkBoxShowsTheStopIconAndAnyCloseIsOk) {
     for (const auto& answer : std::vector<std::function<void(GtkWidget*)>>{
-             [](GtkWidget* dialog) { EXPECT_TRUE(Press(dialog, "OK")); },
+             [](GtkWidget* dialog) { EXPECT_TRUE(Press(dialog, "OK")); }, PressReturn,
              [](GtkWidget* dialog) { gtk_window_close(GTK_WINDOW(dialog)); }}) {
         CShownMessage shown;
         EXPECT_EQ(Ask(kMbOk | kMbIconStop, answer, shown), kIdOk);

@@ -36,13 +36,13 @@ protected:
     EPickOutcome Pick(const std::string& typed) {
         m_in.str(typed);
         m_in.clear();
-        CTerminalDesktop desktop(m_in, m_out);
+        CTerminalDesktop desktop(m_in, m_out, false);
         return desktop.ShowOpenFileDialog(m_request, m_selection);
     }
-    int Ask(const std::string& typed, unsigned style) {
+    int Ask(const std::string& typed, unsigned style, bool typedEcho = false) {
         m_in.str(typed);
         m_in.clear();
-        CTerminalDesktop desktop(m_in, m_out);
+        CTerminalDesktop desktop(m_in, m_out, typedEcho);
         return desktop.ShowMessageBox("Question?\nReally?", "Caption", style);
     }
 
@@ -61,13 +61,47 @@ TEST_F(TerminalDesktopTest, ShowsTheFolderAndItsPuzzles) {
     EXPECT_EQ(Pick(""), EPickOutcome::kCancelled);
     const std::string shown = m_out.str();
     EXPECT_NE(shown.find("Title\nFiles of type: " + kFilter + "\nFolder: " + m_folder.GetName() +
-                         "\n  A.PUZ\n  b.puz\n"),
+                         "\n  dir.puz/\n  A.PUZ\n  b.puz\n"),
               std::string::npos)
         << shown;
     EXPECT_EQ(shown.find("notes.txt"), std::string::npos);
-    EXPECT_EQ(shown.find("dir.puz"), std::string::npos);
     EXPECT_NE(shown.find("Convert"), std::string::npos);
     EXPECT_NE(shown.find("Exit"), std::string::npos);
+}
+
+// A name reaches the terminal as it must be typed, never raw: an escape
+// sequence in a name would clear the screen, a newline show two entries.
+TEST_F(TerminalDesktopTest, ListsFoldersAndNamesAsTheyMustBeTyped) {
+    fs::create_directory("sub");
+    fs::create_directory("My Folder");
+    fs::create_directory(".hidden");
+    for (const char* name :
+         {"b c.puz", "it's \"q\".puz", "\x1B[2J.puz", "two\nlines.puz", "Caf\xE9.puz",
+          "\xC2\x9B"
+          "1m.puz",
+          "ok.puz"}) {
+        WriteBytes(name, "");
+    }
+    EXPECT_EQ(Pick(""), EPickOutcome::kCancelled);
+    const std::string shown = m_out.str();
+    EXPECT_NE(shown.find("\n  \"My Folder/\"\n  sub/\n"), std::string::npos) << shown;
+    for (const char* line : {"\n  \"b c.puz\"\n", "\n  \"it's \"\"q\"\".puz\"\n",
+                             "\n  \\x1B[2J.puz\n", "\n  two\\x0Alines.puz\n", "\n  Caf\\xE9.puz\n",
+                             "\n  \\xC2\\x9B1m.puz\n", "\n  ok.puz\n"}) {
+        EXPECT_NE(shown.find(line), std::string::npos) << line;
+    }
+    EXPECT_EQ(shown.find('\x1B'), std::string::npos);
+    EXPECT_EQ(shown.find(".hidden"), std::string::npos);
+    EXPECT_EQ(shown.find("lines.puz"), shown.find("two\\x0Alines.puz") + 7);
+}
+
+TEST_F(TerminalDesktopTest, NameAsShownIsTheNameTyped) {
+    for (const std::string name : {"a.puz", "Sunday Puzzle.puz", "it's \"quoted\".puz", "\"",
+                                   "\xC3\xA9t\xC3\xA9.puz", "-rf"}) {
+        EXPECT_EQ(CTerminalDesktop::SplitSelectionLine(CTerminalDesktop::ShowName(name)),
+                  Names{name})
+            << CTerminalDesktop::ShowName(name);
+    }
 }
 
 TEST_F(TerminalDesktopTest, EndOfInputIsExit) {
@@ -104,10 +138,8 @@ TEST_F(TerminalDesktopTest, NameWithAZeroCharacterIsRefused) {
     WriteBytes("b.puz", "");
     const char typed[] = "a.puz\0b.puz\n\"sub\0/x.puz\"\na.puz\n";
     ASSERT_EQ(Pick(std::string(typed, sizeof typed - 1)), EPickOutcome::kConfirmed);
-    const char refused[] = "a.puz\0b.puz is not a file name.\n";
-    EXPECT_NE(m_out.str().find(std::string(refused, sizeof refused - 1)), std::string::npos);
-    const char refusedToo[] = "sub\0/x.puz is not a file name.\n";
-    EXPECT_NE(m_out.str().find(std::string(refusedToo, sizeof refusedToo - 1)), std::string::npos);
+    EXPECT_NE(m_out.str().find("a.puz\\x00b.puz is not a file name.\n"), std::string::npos);
+    EXPECT_NE(m_out.str().find("sub\\x00/x.puz is not a file name.\n"), std::string::npos);
     EXPECT_EQ(UnpackSelection(m_selection), Names{m_folder.GetName() + "/a.puz"});
 }
 
@@ -132,6 +164,19 @@ TEST_F(TerminalDesktopTest, MessagePrintsCaptionAndTextAsTheyStand) {
     EXPECT_EQ(m_out.str(), "\nCaption\nQuestion?\nReally?\n");
     std::string rest;
     EXPECT_TRUE(std::getline(m_in, rest));  // an OK box reads nothing
+}
+
+// Piped, the answer is not echoed: the program ends the line itself, so that
+// its output, the last line included, ends in a newline.
+TEST_F(TerminalDesktopTest, AnswerReadFromAPipeEndsItsLine) {
+    EXPECT_EQ(Ask("yes\n", kMbYesNo | kMbIconQuestion), kIdYes);
+    EXPECT_EQ(m_out.str(), "\nCaption\nQuestion?\nReally?\n[Yes/No] \n");
+    m_out.str("");
+    EXPECT_EQ(Ask("yes\n", kMbYesNo | kMbIconQuestion, true), kIdYes);
+    EXPECT_EQ(m_out.str(), "\nCaption\nQuestion?\nReally?\n[Yes/No] ");
+    m_out.str("");
+    EXPECT_EQ(Ask("", kMbYesNo | kMbIconQuestion, true), kIdNo);
+    EXPECT_EQ(m_out.str().back(), '\n');
 }
 
 TEST_F(TerminalDesktopTest, OnlyYesMeansYes) {
