@@ -17,12 +17,15 @@ private:
         if (bytes < kHugePageSize || alignment > kHugePageSize) {
             return std::pmr::new_delete_resource()->allocate(bytes, alignment);
         }
-        void* const memory = std::aligned_alloc(kHugePageSize, bytes);
+        // Whole huge pages are asked for, as the alignment wants.
+        const std::size_t whole = (bytes + kHugePageSize - 1) / kHugePageSize * kHugePageSize;
+        void* const memory = std::aligned_alloc(kHugePageSize, whole);
         if (memory == nullptr) {
             throw std::bad_alloc();
         }
         // Advice only: without huge pages the memory serves just as well. A
-        // huge page at the end would be used in part: it is left out.
+        // huge page at the end would be used in part, and all of it counted
+        // against the process: it is left out.
         madvise(memory, bytes / kHugePageSize * kHugePageSize, MADV_HUGEPAGE);
         return memory;
     }
