@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 // A file opened without sharing: while one CFile holds it, any other open of
 // the same file, by this program or another, fails.
@@ -20,8 +21,17 @@ public:
     CFile() = default;
     // An uncommitted replacement is removed; the file it was to replace stays.
     ~CFile();
-    CFile(CFile&& other) noexcept;
-    CFile& operator=(CFile&& other) noexcept;
+    CFile(CFile&& other) noexcept { *this = std::move(other); }
+    CFile& operator=(CFile&& other) noexcept {
+        if (this != &other) {
+            Close();
+            std::swap(m_handle, other.m_handle);
+            std::swap(m_path, other.m_path);
+            std::swap(m_unfinishedPath, other.m_unfinishedPath);
+            std::swap(m_replacedHandle, other.m_replacedHandle);
+        }
+        return *this;
+    }
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
 

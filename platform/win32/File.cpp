@@ -142,21 +142,6 @@ CFile::~CFile() {
     Close();
 }
 
-CFile::CFile(CFile&& other) noexcept {
-    *this = std::move(other);
-}
-
-CFile& CFile::operator=(CFile&& other) noexcept {
-    if (this != &other) {
-        Close();
-        std::swap(m_handle, other.m_handle);
-        std::swap(m_path, other.m_path);
-        std::swap(m_unfinishedPath, other.m_unfinishedPath);
-        std::swap(m_replacedHandle, other.m_replacedHandle);
-    }
-    return *this;
-}
-
 bool CFile::Open(const std::string& name, EOpenMode mode) {
     Close();
     const HANDLE handle = OpenHandle(name, mode);

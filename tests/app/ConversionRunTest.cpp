@@ -31,13 +31,6 @@ protected:
         m_desktop.AddPick(m_folder.GetName(), names);
     }
     void Run() { EXPECT_TRUE(m_app.RunConverter()); }
-    std::vector<std::string> MessageTexts() const {
-        std::vector<std::string> texts;
-        for (const auto& message : m_desktop.m_messages) {
-            texts.push_back(message.text);
-        }
-        return texts;
-    }
     void ExpectDatabaseOf(const std::string& output, const std::string& input) {
         EXPECT_TRUE(IsStreamDatabaseOf(ReadBytes(output), input)) << output;
     }
@@ -100,7 +93,7 @@ TEST_F(ConversionRunTest, OpenFailureStopsTheBatchAndShowsThePickerAgain) {
     m_desktop.AddAnswers({kIdNo});
     Run();
 
-    EXPECT_EQ(MessageTexts(), (Paths{kCouldNotOpen + "b.puz", kInstallQuestion}));
+    EXPECT_EQ(m_desktop.GetMessageTexts(), (Paths{kCouldNotOpen + "b.puz", kInstallQuestion}));
     EXPECT_EQ(m_desktop.m_messages[0].style, kStop);
     EXPECT_TRUE(fs::exists("a.pdb"));
     EXPECT_FALSE(fs::exists("c.pdb"));
@@ -111,7 +104,7 @@ TEST_F(ConversionRunTest, OpenFailureStopsTheBatchAndShowsThePickerAgain) {
 TEST_F(ConversionRunTest, OpenFailureWithNothingWrittenAsksNoInstallQuestion) {
     Pick({"gone.puz"});
     Run();
-    EXPECT_EQ(MessageTexts(), Paths{kCouldNotOpen + "gone.puz"});
+    EXPECT_EQ(m_desktop.GetMessageTexts(), Paths{kCouldNotOpen + "gone.puz"});
     EXPECT_EQ(m_desktop.m_requests.size(), 2u);
 }
 
@@ -125,7 +118,7 @@ TEST_F(ConversionRunTest, DecliningEveryOverwriteWritesNothingAndEndsTheRun) {
     m_desktop.AddAnswers({kIdNo, kIdNo});
     Run();
 
-    EXPECT_EQ(MessageTexts(),
+    EXPECT_EQ(m_desktop.GetMessageTexts(),
               (Paths{OverwriteQuestion(PathOf("a.pdb")), OverwriteQuestion(PathOf("b.pdb"))}));
     EXPECT_EQ(m_desktop.m_messages[0].style, kYesNoQuestion);
     EXPECT_EQ(ReadBytes("a.pdb"), "old a");
@@ -159,8 +152,9 @@ TEST_F(ConversionRunTest, UnwritableOutputsAreReportedAndTheBatchGoesOn) {
     m_desktop.AddAnswers({kIdNo});
     Run();
 
-    EXPECT_EQ(MessageTexts(), (Paths{kCouldNotCreate + "ro.pdb", kCouldNotCreate + "x.pdb",
-                                     kCouldNotCreate + "dir.pdb", kInstallQuestion}));
+    EXPECT_EQ(m_desktop.GetMessageTexts(),
+              (Paths{kCouldNotCreate + "ro.pdb", kCouldNotCreate + "x.pdb",
+                     kCouldNotCreate + "dir.pdb", kInstallQuestion}));
     EXPECT_EQ(m_desktop.m_messages[0].style, kStop);
     EXPECT_EQ(ReadBytes("ro.pdb"), "read-only");
     EXPECT_EQ(ReadBytes("x.pdb"), "input named like its output");
@@ -211,7 +205,7 @@ TEST_F(ConversionRunTest, TooManyFilesIsReportedAndEndsTheRun) {
     m_desktop.AddOutcome(EPickOutcome::kBufferTooSmall);
     Pick({"never.puz"});
     Run();
-    EXPECT_EQ(MessageTexts(), Paths{kTooManyFiles});
+    EXPECT_EQ(m_desktop.GetMessageTexts(), Paths{kTooManyFiles});
     EXPECT_EQ(m_desktop.m_messages[0].style, kStop);
     EXPECT_EQ(m_desktop.m_requests.size(), 1u);
 }
@@ -236,7 +230,7 @@ TEST_F(ConversionRunTest, LargestInputConvertsAndOneByteMoreIsRefused) {
     m_desktop.AddAnswers({kIdNo});
     Run();
 
-    EXPECT_EQ(MessageTexts(), (Paths{kTooLarge + "huge.puz", kInstallQuestion}));
+    EXPECT_EQ(m_desktop.GetMessageTexts(), (Paths{kTooLarge + "huge.puz", kInstallQuestion}));
     EXPECT_FALSE(fs::exists("huge.pdb"));
     EXPECT_EQ(fs::file_size("largest.pdb"), 78 + 4104ull * 65535);
     std::ifstream largest("largest.pdb", std::ios::binary);

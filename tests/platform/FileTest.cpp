@@ -16,14 +16,6 @@ using Names = std::vector<std::string>;
 class FileTest : public ::testing::Test {
 protected:
     // Every name in the folder, hidden ones too, in order.
-    Names ListFolder() const {
-        Names names;
-        for (const auto& entry : fs::directory_iterator(m_folder.GetPath())) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
 
     CTempFolder m_folder;
 };
@@ -41,7 +33,7 @@ TEST_F(FileTest, HeldFileCannotBeOpenedAgainNorReplaced) {
     EXPECT_FALSE(replacement.OpenReplacement("x.pdb", CFile()));
     held.Close();
     EXPECT_EQ(ReadBytes("x.pdb"), "keep");
-    EXPECT_EQ(ListFolder(), Names{"x.pdb"});
+    EXPECT_EQ(ListFolder(m_folder.GetPath()), Names{"x.pdb"});
     CFile again;
     EXPECT_TRUE(again.Open("x.pdb", EOpenMode::kReadExisting));
 }
@@ -98,7 +90,7 @@ TEST_F(FileTest, ReplacementTakesTheNameOnlyWhenCommitted) {
     ASSERT_TRUE(replacement.OpenReplacement("a.pdb", std::move(existing)));
     ASSERT_TRUE(replacement.Write("new database", 12));
 
-    const Names during = ListFolder();
+    const Names during = ListFolder(m_folder.GetPath());
     ASSERT_EQ(during.size(), 2u);
     EXPECT_EQ(during[0].rfind(".a.pdb.quintar-unfinished-", 0), 0u) << during[0];
     EXPECT_EQ(during[1], "a.pdb");
@@ -106,7 +98,7 @@ TEST_F(FileTest, ReplacementTakesTheNameOnlyWhenCommitted) {
 
     ASSERT_TRUE(replacement.Commit());
     EXPECT_FALSE(replacement.IsOpen());
-    EXPECT_EQ(ListFolder(), Names{"a.pdb"});
+    EXPECT_EQ(ListFolder(m_folder.GetPath()), Names{"a.pdb"});
     EXPECT_EQ(ReadBytes("a.pdb"), "new database");
 }
 
@@ -125,7 +117,7 @@ TEST_F(FileTest, ReplacementNotCommittedLeavesNothingBehind) {
         ASSERT_TRUE(fresh.Write("half", 4));
         fresh.Close();
     }
-    EXPECT_EQ(ListFolder(), Names{"old.pdb"});
+    EXPECT_EQ(ListFolder(m_folder.GetPath()), Names{"old.pdb"});
     EXPECT_EQ(ReadBytes("old.pdb"), "old");
     // The old file is let go as well.
     CFile again;
@@ -145,7 +137,7 @@ TEST_F(FileTest, NewFileNeverTakesAnExistingName) {
     EXPECT_FALSE(file.Commit());
     EXPECT_EQ(ReadBytes("late.pdb"), "came first");
     EXPECT_EQ(ReadBytes("taken.pdb"), "someone else's");
-    EXPECT_EQ(ListFolder(), (Names{"late.pdb", "taken.pdb"}));
+    EXPECT_EQ(ListFolder(m_folder.GetPath()), (Names{"late.pdb", "taken.pdb"}));
 }
 
 TEST_F(FileTest, ReadsToTheEnd) {

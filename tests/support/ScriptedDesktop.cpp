@@ -82,3 +82,11 @@ void CScriptedDesktop::StartProgram(const std::string& program,
                                     const std::vector<std::string>& files) {
     m_starts.push_back({program, files});
 }
+
+std::vector<std::string> CScriptedDesktop::GetMessageTexts() const {
+    std::vector<std::string> texts;
+    for (const CMessage& message : m_messages) {
+        texts.push_back(message.text);
+    }
+    return texts;
+}

@@ -39,6 +39,9 @@ public:
     std::string FindAssociatedProgram(const std::string& file) override;
     void StartProgram(const std::string& program, const std::vector<std::string>& files) override;
 
+    // The texts of the messages shown, in order.
+    std::vector<std::string> GetMessageTexts() const;
+
     std::string m_associatedProgram;
     std::vector<COpenFileDialogRequest> m_requests;
     std::vector<CMessage> m_messages;

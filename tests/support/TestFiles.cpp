@@ -1,5 +1,6 @@
 #include "tests/support/TestFiles.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -40,6 +41,15 @@ std::string MakeBytes(std::size_t size, unsigned seed) {
         byte = static_cast<char>(generator());
     }
     return bytes;
+}
+
+std::vector<std::string> ListFolder(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void WriteBytes(const fs::path& path, const std::string& bytes) {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // A fresh folder under the system's temporary folder, made the working
 // folder for the test's lifetime and removed afterwards.
@@ -24,6 +25,9 @@ private:
 
 // `size` bytes in which every offset is distinguishable from its neighbours.
 std::string MakeBytes(std::size_t size, unsigned seed = 1);
+
+// Every name in `folder`, hidden ones too, sorted.
+std::vector<std::string> ListFolder(const std::filesystem::path& folder);
 
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadBytes(const std::filesystem::path& path);

@@ -22,22 +22,6 @@ using Paths = std::vector<std::string>;
 // new one holding the puzzle as it was read.
 class DatabaseReplacementTest : public ::testing::Test {
 protected:
-    Paths MessageTexts() const {
-        Paths texts;
-        for (const auto& message : m_desktop.m_messages) {
-            texts.push_back(message.text);
-        }
-        return texts;
-    }
-    Paths ListFolder() const {
-        Paths names;
-        for (const auto& entry : fs::directory_iterator(m_folder.GetPath())) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
     CTempFolder m_folder;
     CScriptedDesktop m_desktop;
     CConvertorApp m_app{m_desktop};
@@ -82,9 +66,9 @@ TEST_F(DatabaseReplacementTest, DatabaseHeldElsewhereIsNeitherAskedAboutNorRepla
     m_app.RunConverter();
     elsewhere.Close();
 
-    EXPECT_EQ(MessageTexts(), Paths{kCouldNotCreate + "a.pdb"});
+    EXPECT_EQ(m_desktop.GetMessageTexts(), Paths{kCouldNotCreate + "a.pdb"});
     EXPECT_EQ(ReadBytes("a.pdb"), "old database");
-    EXPECT_EQ(ListFolder(), (Paths{"a.pdb", "a.puz"}));
+    EXPECT_EQ(ListFolder(m_folder.GetPath()), (Paths{"a.pdb", "a.puz"}));
 }
 
 }  // namespace

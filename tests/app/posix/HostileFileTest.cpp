@@ -23,13 +23,6 @@ using Paths = std::vector<std::string>;
 class HostileFileTest : public ::testing::Test {
 protected:
     std::string PathOf(const std::string& name) const { return m_folder.GetName() + "/" + name; }
-    Paths MessageTexts() const {
-        Paths texts;
-        for (const auto& message : m_desktop.m_messages) {
-            texts.push_back(message.text);
-        }
-        return texts;
-    }
     // Nothing in the folder is a database unless it is a whole one of `inputs`.
     void ExpectOnlyDatabasesOf(const std::vector<std::pair<std::string, std::string>>& inputs) {
         std::size_t databases = 0;
@@ -56,7 +49,7 @@ TEST_F(HostileFileTest, InputThatVanishesAfterThePickStopsTheBatch) {
     m_desktop.AddAnswers({kIdNo});
     m_app.RunConverter();
 
-    EXPECT_EQ(MessageTexts(), (Paths{kCouldNotOpen + "gone.puz", kInstallQuestion}));
+    EXPECT_EQ(m_desktop.GetMessageTexts(), (Paths{kCouldNotOpen + "gone.puz", kInstallQuestion}));
     ExpectOnlyDatabasesOf({{"a.pdb", "a"}});
     EXPECT_EQ(m_desktop.m_requests.size(), 2u);
 }
@@ -73,7 +66,7 @@ TEST_F(HostileFileTest, InputReplacedAfterThePickIsConvertedAsItIsThen) {
     m_desktop.AddAnswers({kIdNo});
     m_app.RunConverter();
 
-    EXPECT_EQ(MessageTexts(), Paths{kInstallQuestion});
+    EXPECT_EQ(m_desktop.GetMessageTexts(), Paths{kInstallQuestion});
     ExpectOnlyDatabasesOf({{"swapped.pdb", "after the pick"}, {"b.pdb", "b"}});
 }
 
@@ -97,9 +90,10 @@ TEST_F(HostileFileTest, SelectedFolderFifoDeviceAndDanglingLinkCannotBeOpened) {
     m_desktop.AddAnswers({kIdNo});
     m_app.RunConverter();
 
-    EXPECT_EQ(MessageTexts(), (Paths{kCouldNotOpen + "folder.puz", kCouldNotOpen + "pipe.puz",
-                                     kCouldNotOpen + "device.puz", kCouldNotOpen + "dangling.puz",
-                                     kCouldNotOpen + "replaced.puz", kInstallQuestion}));
+    EXPECT_EQ(m_desktop.GetMessageTexts(),
+              (Paths{kCouldNotOpen + "folder.puz", kCouldNotOpen + "pipe.puz",
+                     kCouldNotOpen + "device.puz", kCouldNotOpen + "dangling.puz",
+                     kCouldNotOpen + "replaced.puz", kInstallQuestion}));
     ExpectOnlyDatabasesOf({{"ok.pdb", "ok"}});
     EXPECT_FALSE(fs::exists("nowhere.puz"));
     EXPECT_EQ(m_desktop.m_requests.size(), 6u);
@@ -127,10 +121,11 @@ TEST_F(HostileFileTest, OutputNamesTakenByLinksFifosAndDevicesAreNeverWrittenThr
     m_desktop.AddAnswers({kIdNo});
     m_app.RunConverter();
 
-    EXPECT_EQ(MessageTexts(), (Paths{kCouldNotCreate + "dangling.pdb", kCouldNotCreate + "fifo.pdb",
-                                     kCouldNotCreate + "device.pdb",
-                                     kCouldNotCreate + "ro-link.pdb", kCouldNotCreate + "link.pdb",
-                                     kCouldNotCreate + "self.pdb", kInstallQuestion}));
+    EXPECT_EQ(
+        m_desktop.GetMessageTexts(),
+        (Paths{kCouldNotCreate + "dangling.pdb", kCouldNotCreate + "fifo.pdb",
+               kCouldNotCreate + "device.pdb", kCouldNotCreate + "ro-link.pdb",
+               kCouldNotCreate + "link.pdb", kCouldNotCreate + "self.pdb", kInstallQuestion}));
     EXPECT_FALSE(fs::exists("target.pdb"));
     EXPECT_TRUE(fs::is_symlink("dangling.pdb"));
     EXPECT_TRUE(fs::is_fifo("fifo.pdb"));
@@ -157,7 +152,7 @@ TEST_F(HostileFileTest, AwkwardNamesAreCarriedAsTheyAre) {
     m_desktop.AddAnswers({kIdNo});
     m_app.RunConverter();
 
-    EXPECT_EQ(MessageTexts(), Paths{kInstallQuestion});
+    EXPECT_EQ(m_desktop.GetMessageTexts(), Paths{kInstallQuestion});
     std::vector<std::pair<std::string, std::string>> databases;
     for (const std::string& name : names) {
         databases.emplace_back(name.substr(0, name.size() - 4) + ".pdb", name);
@@ -181,7 +176,7 @@ TEST_F(HostileFileTest, OutputNameLongerThanTheFileSystemAllowsIsReported) {
     m_desktop.AddAnswers({kIdNo});
     m_app.RunConverter();
 
-    EXPECT_EQ(MessageTexts(),
+    EXPECT_EQ(m_desktop.GetMessageTexts(),
               (Paths{kCouldNotCreate + bare + ".pdb",
                      kCouldNotCreate + std::string(253, 's') + ".pdb", kInstallQuestion}));
     ExpectOnlyDatabasesOf({{"ok.pdb", "ok"}});
