@@ -4,20 +4,60 @@
 // windows.h first: these need its types.
 #include <cderr.h>
 #include <commdlg.h>
+#include <dlgs.h>
 #include <shellapi.h>
 
-#include <optional>
+#include <algorithm>
 
 #include "platform/Selection.h"
 
 namespace {
 
-// What the picker adds to the common open-file dialog.
-struct CPickerLook {
-    HICON icon = nullptr;       // none when null; loaded from resources, never released
-    std::string okCaption;      // empty keeps the dialog's own caption
-    std::string cancelCaption;  // empty keeps the dialog's own caption
+// The dialog is the wide one, so that the names the user picked are known as
+// they are. Wine's wide dialog copies a multi-file selection whole, however
+// small it was told the buffer is: the folder (MAX_PATH characters at most,
+// its zero included), the names as the name box holds them, two zeros. So the
+// buffer takes the longest name box the picker lets through, and how many
+// names fit is decided once they are in the code page.
+constexpr int kLongestNameBox = 32767;
+constexpr std::size_t kWideSelectionSize = MAX_PATH + kLongestNameBox + 2;
+
+// Where the guarded frame finds its picker.
+constexpr wchar_t kPickerProperty[] = L"Quintar.Picker";
+
+// What the picker adds to the common open-file dialog, and what it saw.
+struct CPicker {
+    HICON icon = nullptr;        // none when null; loaded from resources, never released
+    std::wstring okCaption;      // empty keeps the dialog's own caption
+    std::wstring cancelCaption;  // empty keeps the dialog's own caption
+    WNDPROC frameProcedure = nullptr;
+    bool nameBoxTooLong = false;
 };
+
+std::wstring Widen(const std::string& text) {
+    const int length = static_cast<int>(text.size());
+    std::wstring wide(
+        static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0)),
+        L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), static_cast<int>(wide.size()));
+    return wide;
+}
+
+// The names in the ANSI code page, where the run opens them. A character the
+// code page cannot hold becomes '?', not the look-alike that may name another
+// file: no file's name holds a '?', so the open of that name fails and the
+// run reports it. A UTF-8 code page holds every name and takes neither option.
+std::vector<char> Narrow(const std::wstring& text, std::size_t length) {
+    const bool holdsAll = GetACP() == CP_UTF8;
+    const DWORD flags = holdsAll ? 0 : WC_NO_BEST_FIT_CHARS;
+    const char* const unheld = holdsAll ? nullptr : "?";
+    const int wideLength = static_cast<int>(length);
+    std::vector<char> narrow(static_cast<std::size_t>(
+        WideCharToMultiByte(CP_ACP, flags, text.data(), wideLength, nullptr, 0, unheld, nullptr)));
+    WideCharToMultiByte(CP_ACP, flags, text.data(), wideLength, narrow.data(),
+                        static_cast<int>(narrow.size()), unheld, nullptr);
+    return narrow;
+}
 
 // Description and pattern pairs, each ending in a zero, the list in a second one.
 std::string MakeFilterText(const COpenFileDialogRequest& request) {
@@ -28,65 +68,121 @@ std::string MakeFilterText(const COpenFileDialogRequest& request) {
     return text + '\0';
 }
 
+HWND FindNameBox(HWND frame) {
+    const HWND edit = GetDlgItem(frame, edt1);
+    return edit != nullptr ? edit : GetDlgItem(frame, cmb13);
+}
+
+// Every way to confirm the dialog (the button, Return, a double click) comes
+// to its frame as IDOK; a name box longer than the buffer takes is cancelled
+// before the dialog copies it.
+LRESULT CALLBACK GuardFrame(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* picker = static_cast<CPicker*>(GetPropW(frame, kPickerProperty));
+    const WNDPROC procedure = picker->frameProcedure;
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK &&
+        GetWindowTextLengthW(FindNameBox(frame)) > kLongestNameBox) {
+        picker->nameBoxTooLong = true;
+        return CallWindowProcW(procedure, frame, WM_COMMAND, IDCANCEL, 0);
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
+        RemovePropW(frame, kPickerProperty);
+    }
+    return CallWindowProcW(procedure, frame, message, wParam, lParam);
+}
+
 // The hook of the Explorer-style dialog. Its own dialog is a child of the
 // frame the common dialog owns, and the frame holds the OK and Cancel buttons.
-UINT_PTR CALLBACK DecorateFrame(HWND hookDialog, UINT message, WPARAM, LPARAM lParam) {
+UINT_PTR CALLBACK PrepareFrame(HWND hookDialog, UINT message, WPARAM, LPARAM lParam) {
     if (message != WM_INITDIALOG) {
         return 0;  // the common dialog handles everything else
     }
-    const auto* dialog = reinterpret_cast<const OPENFILENAMEA*>(lParam);
-    const auto* look = reinterpret_cast<const CPickerLook*>(dialog->lCustData);
+    const auto* dialog = reinterpret_cast<const OPENFILENAMEW*>(lParam);
+    auto* picker = reinterpret_cast<CPicker*>(dialog->lCustData);
     const HWND frame = GetParent(hookDialog);
-    if (look->icon != nullptr) {
-        SendMessageA(frame, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(look->icon));
+    if (picker->icon != nullptr) {
+        SendMessageW(frame, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(picker->icon));
     }
-    if (!look->okCaption.empty()) {
-        SetWindowTextA(GetDlgItem(frame, IDOK), look->okCaption.c_str());
+    if (!picker->okCaption.empty()) {
+        SetWindowTextW(GetDlgItem(frame, IDOK), picker->okCaption.c_str());
     }
-    if (!look->cancelCaption.empty()) {
-        SetWindowTextA(GetDlgItem(frame, IDCANCEL), look->cancelCaption.c_str());
+    if (!picker->cancelCaption.empty()) {
+        SetWindowTextW(GetDlgItem(frame, IDCANCEL), picker->cancelCaption.c_str());
     }
+    SetPropW(frame, kPickerProperty, picker);
+    picker->frameProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GuardFrame)));
     return TRUE;
 }
 
 }  // namespace
+
+std::optional<std::size_t> CWin32Desktop::MeasureSelection(const std::wstring& buffer) {
+    std::size_t items = 0;
+    std::size_t at = 0;
+    while (at < buffer.size() && buffer[at] != L'\0') {
+        const std::size_t end = buffer.find(L'\0', at);
+        if (end == std::wstring::npos) {
+            return std::nullopt;
+        }
+        ++items;
+        at = end + 1;
+    }
+    if (at < buffer.size()) {
+        return at + 1;  // the zero that closes the list
+    }
+    // Only one path may end the buffer with its own zero.
+    return items == 1 ? std::optional<std::size_t>(at) : std::nullopt;
+}
 
 EPickOutcome CWin32Desktop::ShowOpenFileDialog(const COpenFileDialogRequest& request,
                                                std::vector<char>& selection) {
     if (selection.empty()) {
         return EPickOutcome::kBufferTooSmall;
     }
-    CPickerLook look;
+    CPicker picker;
     if (request.iconResource != 0) {
-        look.icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(request.iconResource));
+        picker.icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(request.iconResource));
     }
-    look.okCaption = request.okCaption;
-    look.cancelCaption = request.cancelCaption;
-    const std::string filter = MakeFilterText(request);
+    picker.okCaption = Widen(request.okCaption);
+    picker.cancelCaption = Widen(request.cancelCaption);
+    const std::wstring title = Widen(request.title);
+    const std::wstring filter = Widen(MakeFilterText(request));
+    std::wstring names(kWideSelectionSize, L'\0');
 
-    OPENFILENAMEA dialog{};
+    OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hInstance = GetModuleHandleA(nullptr);
     dialog.lpstrFilter = request.filters.empty() ? nullptr : filter.c_str();
     dialog.nFilterIndex = 1;
-    dialog.lpstrFile = selection.data();
-    dialog.nMaxFile = static_cast<DWORD>(selection.size());
-    dialog.lpstrTitle = request.title.empty() ? nullptr : request.title.c_str();
-    dialog.Flags = request.flags;
-    if ((request.flags & OFN_ENABLEHOOK) != 0) {
-        dialog.lpfnHook = DecorateFrame;
-        dialog.lCustData = reinterpret_cast<LPARAM>(&look);
-    }
+    dialog.lpstrFile = names.data();
+    dialog.nMaxFile = static_cast<DWORD>(names.size());
+    dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    // The hook guards the buffer, so every picker has one; the selection's
+    // layout is the Explorer-style dialog's.
+    dialog.Flags = request.flags | OFN_EXPLORER | OFN_ENABLEHOOK;
+    dialog.lpfnHook = PrepareFrame;
+    dialog.lCustData = reinterpret_cast<LPARAM>(&picker);
     for (;;) {
-        if (!GetOpenFileNameA(&dialog)) {
-            return CommDlgExtendedError() == FNERR_BUFFERTOOSMALL ? EPickOutcome::kBufferTooSmall
-                                                                  : EPickOutcome::kCancelled;
+        std::fill(names.begin(), names.end(), L'\0');
+        picker.nameBoxTooLong = false;
+        if (!GetOpenFileNameW(&dialog)) {
+            return picker.nameBoxTooLong || CommDlgExtendedError() == FNERR_BUFFERTOOSMALL
+                       ? EPickOutcome::kBufferTooSmall
+                       : EPickOutcome::kCancelled;
+        }
+        // Wine's ANSI dialog cuts a long selection short and reports success;
+        // a cut one is too long, never a shorter pick.
+        const std::optional<std::size_t> length = MeasureSelection(names);
+        if (!length) {
+            return EPickOutcome::kBufferTooSmall;
         }
         // Windows leaves the selection's folder as the working folder; Wine
-        // does not when a full path was typed. The shared end sees to it.
+        // does not when a full path was typed. The shared end sees to it, and
+        // to whether the names still fit once they are in the code page.
         std::string problem;
         if (const std::optional<EPickOutcome> outcome =
-                FinishPick(UnpackSelection(selection), selection, problem)) {
+                FinishPick(UnpackSelection(Narrow(names, *length)), selection, problem)) {
             return *outcome;
         }
         if (!problem.empty()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -7,7 +9,8 @@
 
 // The Windows desktop: the common open-file dialog with the picker's icon and
 // captions on its frame, message boxes without an owner, and the shell's file
-// associations.
+// associations. The dialog is the wide one, its selection handed on in the
+// ANSI code page; a name the code page cannot hold arrives as one no file has.
 class CWin32Desktop : public CDesktop {
 public:
     EPickOutcome ShowOpenFileDialog(const COpenFileDialogRequest& request,
@@ -20,4 +23,10 @@ public:
     // The parameters a started program gets for `files`: each path in double
     // quotes, as it stands, one space between two of them.
     static std::string MakeParameterText(const std::vector<std::string>& files);
+
+    // The characters of `buffer` that the dialog's selection takes, up to the
+    // zero that closes its list: a second zero after the last name, or the
+    // zero of a lone path that fills the buffer. None when the list is not
+    // closed, which is how a dialog that cut the selection short leaves it.
+    static std::optional<std::size_t> MeasureSelection(const std::wstring& buffer);
 };

@@ -51,6 +51,18 @@ void CDialogRobot::Press(int button) {
 }
 
 void CDialogRobot::Type(const std::vector<std::string>& entries) {
+    std::vector<std::wstring> wide;
+    for (const std::string& entry : entries) {
+        std::wstring text(entry.size(), L'\0');
+        text.resize(static_cast<std::size_t>(
+            MultiByteToWideChar(CP_ACP, 0, entry.data(), static_cast<int>(entry.size()),
+                                text.data(), static_cast<int>(text.size()))));
+        wide.push_back(text);
+    }
+    Type(wide);
+}
+
+void CDialogRobot::Type(const std::vector<std::wstring>& entries) {
     m_answers.push_back({entries, IDOK});
 }
 
@@ -88,7 +100,7 @@ void CDialogRobot::Answer(HWND dialog) {
     const CAnswer answer = m_answers.front();
     m_answers.pop_front();
     for (std::size_t i = 0; i < answer.entries.size(); ++i) {
-        SetWindowTextA(FileNameBox(dialog), answer.entries[i].c_str());
+        SetWindowTextW(FileNameBox(dialog), answer.entries[i].c_str());
         // All but the last entry change the folder and leave the picker up.
         Click(dialog, IDOK, i + 1 < answer.entries.size());
     }

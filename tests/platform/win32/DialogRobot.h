@@ -34,12 +34,14 @@ public:
     // Types each of `entries` into the picker's file name box and presses OK
     // after each one; a folder makes the picker go there, names pick files.
     void Type(const std::vector<std::string>& entries);
+    // The same with names the ANSI code page need not hold.
+    void Type(const std::vector<std::wstring>& entries);
 
     const std::vector<CSeen>& GetSeen() const { return m_seen; }
 
 private:
     struct CAnswer {
-        std::vector<std::string> entries;
+        std::vector<std::wstring> entries;
         int button = IDOK;
     };
 

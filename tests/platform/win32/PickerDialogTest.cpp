@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "app/ConvertorApp.h"
 #include "app/PuzzleFileList.h"
 #include "platform/win32/Win32Desktop.h"
 #include "tests/platform/win32/DialogRobot.h"
@@ -15,6 +16,40 @@ namespace {
 using namespace UserTexts;
 
 using Paths = std::vector<std::string>;
+
+// Greek capital omega: no character of code page 1252, whose best fit for it is 'O'.
+constexpr wchar_t kOmega[] = L"\u03A9";
+
+std::wstring Widen(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                            static_cast<int>(wide.size()))));
+    return wide;
+}
+
+// Names that make, with `folder`, a selection of exactly `size` characters:
+// the folder, each name, a zero after each, and the zero that closes the list.
+Paths MakeNamesFilling(const std::string& folder, std::size_t size) {
+    constexpr std::size_t kCount = 50;
+    const std::size_t letters = size - folder.size() - 1 - kCount - 1;
+    Paths names;
+    for (std::size_t i = 0; i < kCount; ++i) {
+        std::string name = "Crossword " + std::to_string(100 + i) + " ";
+        const std::size_t length = letters / kCount + (i < letters % kCount ? 1 : 0);
+        names.push_back(name + std::string(length - name.size() - 4, 'x') + ".puz");
+    }
+    return names;
+}
+
+// The name box text that selects `names`.
+std::string Quote(const Paths& names) {
+    std::string text;
+    for (const std::string& name : names) {
+        text += '"' + name + "\" ";
+    }
+    return text;
+}
 
 // The real common dialog, shown by the real picking code and answered by the robot.
 class PickerDialogTest : public ::testing::Test {
@@ -65,13 +100,121 @@ TEST_F(PickerDialogTest, SeveralFilesComeInOrderWithTheirFolder) {
     EXPECT_EQ(fs::current_path(), fs::path(Folder()));
 }
 
-TEST_F(PickerDialogTest, SelectionLongerThanTheBufferIsTooSmall) {
+TEST_F(PickerDialogTest, OnePathFitsWithItsZeroAndNotWithoutIt) {
     const std::string path = Folder() + "\\a.puz";
-    std::vector<char> selection(path.size(), '\0');  // no room for the closing zeros
-    m_robot.Type({path});
     COpenFileDialogRequest request;
     request.flags = kOfnAllowMultiSelect | kOfnExplorer;
+    std::vector<char> selection(path.size(), '\0');  // no room for its zero
+    m_robot.Type({path});
     EXPECT_EQ(m_desktop.ShowOpenFileDialog(request, selection), EPickOutcome::kBufferTooSmall);
+
+    selection.assign(path.size() + 1, '\0');
+    m_robot.Type({path});
+    ASSERT_EQ(m_desktop.ShowOpenFileDialog(request, selection), EPickOutcome::kConfirmed);
+    EXPECT_EQ(std::string(selection.begin(), selection.end()), path + '\0');
+}
+
+TEST_F(PickerDialogTest, NameBoxLongerThanTheDialogCanBeTrustedWithIsTooSmall) {
+    // Some 34,000 characters of names: Wine would copy them all, past the buffer.
+    Paths names;
+    for (int i = 0; i < 600; ++i) {
+        names.push_back("Crossword " + std::to_string(1000 + i) + std::string(40, 'x') + ".puz");
+    }
+    m_robot.Type({Folder(), Quote(names)});
+    m_robot.Press(IDOK);
+    EXPECT_FALSE(m_list.PickFiles(m_desktop, kTitle));
+    ASSERT_EQ(m_robot.GetSeen().size(), 2u);
+    EXPECT_EQ(m_robot.GetSeen()[1].text, kTooManyFiles);
+}
+
+TEST_F(PickerDialogTest, FolderTheCodePageCannotHoldIsOneThatCannotBeOpened) {
+    const std::wstring folder = Widen(Folder()) + L"\\" + kOmega + L"mega";
+    fs::create_directory(folder);
+    WriteBytes(folder + L"\\a.puz", "a");
+    fs::create_directory(Folder() + "\\Omega");  // where the best fit would lead
+    WriteBytes(Folder() + "\\Omega\\a.puz", "other");
+
+    m_robot.Type({folder + L"\\a.puz"});
+    m_robot.Press(IDOK);
+    m_robot.Press(IDCANCEL);  // the picker stays open
+    EXPECT_FALSE(m_list.PickFiles(m_desktop, kTitle));
+    ASSERT_EQ(m_robot.GetSeen().size(), 3u);
+    EXPECT_EQ(m_robot.GetSeen()[1].text, kFolderClosed + Folder() + "\\?mega");
+}
+
+// The cut rule on buffers as a dialog may leave them.
+TEST(SelectionMeasureTest, ListMustBeClosedInsideTheBuffer) {
+    using namespace std::string_literals;
+    EXPECT_EQ(CWin32Desktop::MeasureSelection(L"C:\\P\\a.puz\0\0\0"s), 12u);
+    EXPECT_EQ(CWin32Desktop::MeasureSelection(L"C:\\P\\a.puz\0"s), 11u);  // fills it exactly
+    EXPECT_EQ(CWin32Desktop::MeasureSelection(L"C:\\P\\a.pu"s), std::nullopt);
+    EXPECT_EQ(CWin32Desktop::MeasureSelection(L"C:\\P\0a.puz\0b.puz\0\0"s), 18u);  // exactly
+    EXPECT_EQ(CWin32Desktop::MeasureSelection(L"C:\\P\0a.puz\0b.puz\0"s), std::nullopt);
+    EXPECT_EQ(CWin32Desktop::MeasureSelection(L"C:\\P\0a.puz\0b.pu"s), std::nullopt);
+}
+
+// Whole runs: what the user is told, and which databases are written.
+class PickerRunTest : public PickerDialogTest {
+protected:
+    CConvertorApp m_app{m_desktop};
+};
+
+TEST_F(PickerRunTest, SelectionThatFillsTheBufferConvertsEveryFile) {
+    const Paths names = MakeNamesFilling(Folder(), CPuzzleFileList::kSelectionBufferSize);
+    for (const std::string& name : names) {
+        WriteBytes(Folder() + "\\" + name, name);
+    }
+    m_robot.Type({Folder(), Quote(names)});
+    m_robot.Press(IDNO);  // the install question
+    EXPECT_TRUE(m_app.RunConverter());
+
+    ASSERT_EQ(m_robot.GetSeen().size(), 2u);
+    EXPECT_EQ(m_robot.GetSeen()[1].text, kInstallQuestion);
+    EXPECT_EQ(m_app.GetConvertedFiles().size(), names.size());
+    EXPECT_TRUE(
+        fs::exists(Folder() + "\\" + names.back().substr(0, names.back().size() - 4) + ".pdb"));
+}
+
+TEST_F(PickerRunTest, SelectionOneCharacterOverTheBufferIsTooMany) {
+    const Paths names = MakeNamesFilling(Folder(), CPuzzleFileList::kSelectionBufferSize + 1);
+    for (const std::string& name : names) {
+        WriteBytes(Folder() + "\\" + name, name);
+    }
+    m_robot.Type({Folder(), Quote(names)});
+    m_robot.Press(IDOK);
+    EXPECT_TRUE(m_app.RunConverter());
+
+    ASSERT_EQ(m_robot.GetSeen().size(), 2u);
+    EXPECT_EQ(m_robot.GetSeen()[1].text, kTooManyFiles);
+    EXPECT_TRUE(m_app.GetConvertedFiles().empty());
+    for (const auto& entry : fs::directory_iterator(Folder())) {
+        EXPECT_NE(entry.path().extension(), ".pdb") << entry.path();
+    }
+}
+
+TEST_F(PickerRunTest, NameTheCodePageCannotHoldIsNotOpenedAndNoOtherFileInItsPlace) {
+    const std::wstring omega = Widen(Folder()) + L"\\" + kOmega + L"mega.puz";
+    WriteBytes(omega, "omega");
+    WriteBytes(Folder() + "\\Omega.puz", "other");
+    ASSERT_EQ(ReadBytes(omega), "omega");  // two files, each with its own name
+    m_robot.Type(
+        {Widen(Folder()), L"\"a.puz\" \"" + std::wstring(kOmega) + L"mega.puz\" \"b c.puz\""});
+    m_robot.Press(IDOK);  // could not open
+    m_robot.Press(IDNO);  // install a.pdb?
+    m_robot.Type({omega});
+    m_robot.Press(IDOK);  // could not open
+    m_robot.Press(IDNO);  // install a.pdb?
+    m_robot.Press(IDCANCEL);
+    EXPECT_TRUE(m_app.RunConverter());
+
+    const auto& seen = m_robot.GetSeen();
+    ASSERT_EQ(seen.size(), 7u);
+    EXPECT_EQ(seen[1].text, kCouldNotOpen + "?mega.puz");
+    EXPECT_EQ(seen[4].text, kCouldNotOpen + "?mega.puz");
+    // The batch stops at the name: the file before it is converted, the one after is not.
+    EXPECT_EQ(m_app.GetConvertedFiles(), Paths{Folder() + "\\a.pdb"});
+    EXPECT_FALSE(fs::exists(Folder() + "\\Omega.pdb"));
+    EXPECT_FALSE(fs::exists(Folder() + "\\b c.pdb"));
 }
 
 }  // namespace
