@@ -4,8 +4,6 @@
 
 #include "platform/Desktop.h"
 
-// How the program meets the system when it starts.
-
 // Settles how the process meets the system before the run starts.
 void PrepareProcess();
 
