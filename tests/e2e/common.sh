@@ -8,6 +8,12 @@ trap 'eval "$cleanups"; umount_all; rm -rf "$work"' EXIT
 failures=0
 mounted=""
 cleanups=""
+# A home of the script's own: nothing it starts writes into the user's.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+export XDG_STATE_HOME="$work/home/.local/state" XDG_CACHE_HOME="$work/home/.cache"
+export XDG_RUNTIME_DIR="$work/home/run"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_STATE_HOME" "$XDG_CACHE_HOME"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 # on_exit COMMANDS: runs COMMANDS when the script ends, before $work goes.
 on_exit() { cleanups="$1; $cleanups"; }
