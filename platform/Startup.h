@@ -8,4 +8,4 @@
 void PrepareProcess();
 
 // The desktop this process can show its dialogs on.
-std::unique_ptr<CDesktop> CreateDesktop();
+std::unique_ptr<CDesktop> ChooseDesktop();

@@ -25,7 +25,7 @@ void PrepareProcess() {
     signal(SIGPIPE, SIG_IGN);
 }
 
-std::unique_ptr<CDesktop> CreateDesktop() {
+std::unique_ptr<CDesktop> ChooseDesktop() {
     // GTK and its libraries are loaded only where a display may open: they
     // would add some 70 libraries and 11 MB to every terminal run.
     if (IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY")) {
