@@ -29,7 +29,8 @@ std::unique_ptr<CDesktop> ChooseDesktop() {
     // GTK and its libraries are loaded only where a display may open: they
     // would add some 70 libraries and 11 MB to every terminal run.
     if (IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY")) {
-        if (std::unique_ptr<CDesktop> desktop = OpenGtkDesktop()) {
+        std::string problem;
+        if (std::unique_ptr<CDesktop> desktop = OpenGtkDesktop(problem)) {
             return desktop;
         }
     }
