@@ -34,5 +34,6 @@ std::unique_ptr<CDesktop> ChooseDesktop() {
             return desktop;
         }
     }
-    return std::make_unique<CTerminalDesktop>(std::cin, std::cout, isatty(STDIN_FILENO) != 0);
+    return std::make_unique<CTerminalDesktop>(std::cin, std::cout, std::cerr,
+                                              isatty(STDIN_FILENO) != 0);
 }
