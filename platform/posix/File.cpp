@@ -193,6 +193,7 @@ bool PutInPlace(const std::string& from, const std::string& to, std::intptr_t re
         return fstat(static_cast<int>(replaced), &held) == 0 && lstat(to.c_str(), &named) == 0 &&
                IsSameFile(held, named) && rename(from.c_str(), to.c_str()) == 0;
     }
+    // renameat2 is Linux's (glibc 2.28 on); elsewhere the link below serves.
     if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
         return true;
     }
