@@ -47,15 +47,3 @@ std::string CutToLength(std::string_view text, std::size_t limit, LeadByteTest i
     }
     return std::string(text.substr(0, end));
 }
-
-namespace {
-
-constexpr char kUnfinishedMark[] = ".quintar-unfinished-";
-// Room for the mark and the unique ending within the 255 a name may have.
-constexpr std::size_t kLongestNameKept = 200;
-
-}  // namespace
-
-std::string MakeUnfinishedName(std::string_view name) {
-    return "." + CutToLength(name, kLongestNameKept, IsLeadByte) + kUnfinishedMark;
-}

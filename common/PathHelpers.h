@@ -25,7 +25,3 @@ std::string GetNamePart(std::string_view path);
 // character of the code page `isLeadByte` knows.
 std::string CutToLength(std::string_view text, std::size_t limit, LeadByteTest isLeadByte);
 
-// The start of the name under which a file that is to be called `name` is
-// written until it is complete: hidden, beside it, and telling a user who
-// finds one left by a crash what it is. The platform adds a unique ending.
-std::string MakeUnfinishedName(std::string_view name);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "common/PathHelpers.h"
+#include "platform/UnfinishedName.h"
 #include "platform/posix/DatabaseCodePage.h"
 
 namespace {
@@ -25,6 +26,8 @@ namespace {
 constexpr mode_t kNewFileMode = 0666;
 constexpr mode_t kPermissionBits = 07777;
 constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
+// What mkostemp makes the unfinished file's name unique with.
+constexpr char kUniqueEnding[] = "XXXXXX";
 
 // The working folder joined with a relative name; the name itself when no
 // full path can be formed.
@@ -248,7 +251,8 @@ bool CFile::OpenReplacement(const std::string& name, CFile replaced) {
     const std::string path = MakeFullPath(name);
     const std::string namePart = GetNamePart(path);
     std::string unfinished =
-        path.substr(0, path.size() - namePart.size()) + MakeUnfinishedName(namePart) + "XXXXXX";
+        path.substr(0, path.size() - namePart.size()) +
+        MakeUnfinishedName(namePart, sizeof kUniqueEnding - 1, ENameUnit::kByte) + kUniqueEnding;
     {
         const CEndingSignalsBlocked blocked;
         const int fd = mkostemp(&unfinished[0], O_CLOEXEC);
