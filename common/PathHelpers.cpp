@@ -1,6 +1,13 @@
 #include "common/PathHelpers.h"
 
-#include "platform/PathRules.h"
+namespace {
+
+std::string AfterLastOf(std::string_view text, std::string_view chars, LeadByteTest isLeadByte) {
+    const std::size_t last = FindLastOf(text, chars, isLeadByte);
+    return std::string(last == std::string_view::npos ? text : text.substr(last + 1));
+}
+
+}  // namespace
 
 std::size_t FindLastOf(std::string_view text, std::string_view chars, LeadByteTest isLeadByte) {
     std::size_t found = std::string_view::npos;
@@ -14,26 +21,17 @@ std::size_t FindLastOf(std::string_view text, std::string_view chars, LeadByteTe
     return found;
 }
 
-namespace {
-
-std::string AfterLastOf(std::string_view text, std::string_view chars) {
-    const std::size_t last = FindLastOf(text, chars, IsLeadByte);
-    return std::string(last == std::string_view::npos ? text : text.substr(last + 1));
-}
-
-}  // namespace
-
-std::string StripPath(std::string_view path) {
-    return AfterLastOf(path, std::string_view(&kFolderSeparator, 1));
+std::string StripPath(std::string_view path, const SPathRules& rules) {
+    return AfterLastOf(path, std::string_view(&rules.folderSeparator, 1), rules.isLeadByte);
 }
 
 std::string StripExtension(std::string_view name) {
-    const std::size_t dot = FindLastOf(name, ".", IsLeadByte);
+    const std::size_t dot = name.rfind('.');
     return std::string(dot == std::string_view::npos ? name : name.substr(0, dot));
 }
 
-std::string GetNamePart(std::string_view path) {
-    return AfterLastOf(path, kNameSeparators);
+std::string GetNamePart(std::string_view path, const SPathRules& rules) {
+    return AfterLastOf(path, rules.nameEnders, rules.isLeadByte);
 }
 
 std::string CutToLength(std::string_view text, std::size_t limit, LeadByteTest isLeadByte) {

@@ -1,15 +1,14 @@
 #pragma once
 
-// How this platform spells the 8-bit paths it hands to the program.
+#include "common/PathHelpers.h"
+
+// How this platform spells the paths and names it hands to the program.
 
 // The one character that separates folders in a path.
 extern const char kFolderSeparator;
 
-// Every character after which a file name starts in a full path.
-extern const char kNameSeparators[];
-
-// Whether `byte` starts a double-byte character of the code page paths are in.
-bool IsLeadByte(unsigned char byte);
+// The separators and the lead bytes the path helpers need.
+extern const SPathRules kPathRules;
 
 // Whether `byte` starts a double-byte character of the code page file titles,
 // and so database names, are in.

@@ -13,9 +13,10 @@ namespace {
 constexpr char kPatternSeparator = ';';
 
 std::size_t FindLastSeparator(std::string_view path) {
-    std::size_t last = FindLastOf(path, std::string_view(&kFolderSeparator, 1), IsLeadByte);
+    std::size_t last =
+        FindLastOf(path, std::string_view(&kFolderSeparator, 1), kPathRules.isLeadByte);
     if (last == std::string::npos) {
-        last = FindLastOf(path, "/", IsLeadByte);
+        last = FindLastOf(path, "/", kPathRules.isLeadByte);
     }
     return last;
 }

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "common/PathHelpers.h"
+#include "platform/PathRules.h"
 #include "platform/UnfinishedName.h"
 #include "platform/posix/DatabaseCodePage.h"
 
@@ -216,7 +217,7 @@ bool PutInPlace(const std::string& from, const std::string& to, std::intptr_t re
 
 // A renamed file keeps its new name after a power cut only once its folder is on the disk.
 void SyncFolder(const std::string& path) {
-    const std::string folder = path.substr(0, path.size() - GetNamePart(path).size());
+    const std::string folder = path.substr(0, path.size() - GetNamePart(path, kPathRules).size());
     const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         fsync(fd);
@@ -249,7 +250,7 @@ bool CFile::OpenReplacement(const std::string& name, CFile replaced) {
         return false;
     }
     const std::string path = MakeFullPath(name);
-    const std::string namePart = GetNamePart(path);
+    const std::string namePart = GetNamePart(path, kPathRules);
     std::string unfinished =
         path.substr(0, path.size() - namePart.size()) +
         MakeUnfinishedName(namePart, sizeof kUniqueEnding - 1, ENameUnit::kByte) + kUniqueEnding;
@@ -406,7 +407,7 @@ bool SetWorkingFolder(const std::string& folder) {
 }
 
 std::string CFile::GetFileName() const {
-    return GetNamePart(m_path);
+    return GetNamePart(m_path, kPathRules);
 }
 
 // The desktop here has no display title of its own; the file name serves,

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/PathHelpers.h"
+#include "platform/PathRules.h"
 #include "platform/UnfinishedName.h"
 #include "platform/win32/WidePath.h"
 #include "platform/win32/WideText.h"
@@ -305,7 +306,7 @@ bool SetWorkingFolder(const std::string& folder) {
 }
 
 std::string CFile::GetFileName() const {
-    return GetNamePart(m_path);
+    return GetNamePart(m_path, kPathRules);
 }
 
 // The name Explorer shows (without its extension where it hides them); empty

@@ -2,14 +2,18 @@
 
 #include <windows.h>
 
-// Names are in the system's ANSI code page; in a double-byte code page the
-// second byte of a character may equal any of these separators.
-const char kFolderSeparator = '\\';
-const char kNameSeparators[] = "\\/:";
+namespace {
 
+// In a double-byte ANSI code page the second byte of a character may equal
+// a separator.
 bool IsLeadByte(unsigned char byte) {
     return IsDBCSLeadByte(byte) != FALSE;
 }
+
+}  // namespace
+
+const char kFolderSeparator = '\\';
+const SPathRules kPathRules = {kFolderSeparator, "\\/:", IsLeadByte};
 
 // Titles are in the ANSI code page too.
 bool IsTitleLeadByte(unsigned char byte) {

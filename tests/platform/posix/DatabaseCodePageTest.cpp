@@ -9,6 +9,7 @@
 #include "common/PathHelpers.h"
 #include "platform/BufferedWriter.h"
 #include "platform/File.h"
+#include "platform/PathRules.h"
 #include "platform/posix/DatabaseCodePage.h"
 #include "streamdb/StreamBlockArray.h"
 #include "tests/support/DatabaseCheck.h"
@@ -197,8 +198,8 @@ TEST(DatabaseCodePageTest, TheCutNeverSplitsADoubleByteCharacter) {
 // them for the second byte of a character.
 TEST(DatabaseCodePageTest, PathsAreSplitAsUtf8WhateverTheDatabaseCodePage) {
     const CLocaleEnvironment locale("ja_JP.UTF-8");
-    EXPECT_EQ(StripPath("/home/\xE3\x81\x82/x.puz"), "x.puz");
-    EXPECT_EQ(GetNamePart("/home/\xE3\x81\x82/\xE3\x81\x82.puz"), "\xE3\x81\x82.puz");
+    EXPECT_EQ(StripPath("/home/\xE3\x81\x82/x.puz", kPathRules), "x.puz");
+    EXPECT_EQ(GetNamePart("/home/\xE3\x81\x82/\xE3\x81\x82.puz", kPathRules), "\xE3\x81\x82.puz");
     EXPECT_EQ(StripExtension("\xE3\x81\x82.puz"), "\xE3\x81\x82");
 }
 
