@@ -33,15 +33,3 @@ std::string StripExtension(std::string_view name) {
 std::string GetNamePart(std::string_view path, const SPathRules& rules) {
     return AfterLastOf(path, rules.nameEnders, rules.isLeadByte);
 }
-
-std::string CutToLength(std::string_view text, std::size_t limit, LeadByteTest isLeadByte) {
-    std::size_t end = 0;
-    while (end < text.size()) {
-        const std::size_t width = isLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
-        if (end + width > limit) {
-            break;
-        }
-        end += width;
-    }
-    return std::string(text.substr(0, end));
-}

@@ -29,7 +29,3 @@ std::string StripExtension(std::string_view name);
 // The file name in a full path: the part after the last character that can
 // end a folder or drive in the platform's names.
 std::string GetNamePart(std::string_view path, const SPathRules& rules);
-
-// The first bytes of `text`, at most `limit`, never half a double-byte
-// character of the code page `isLeadByte` knows.
-std::string CutToLength(std::string_view text, std::size_t limit, LeadByteTest isLeadByte);

@@ -20,7 +20,6 @@
 #include "common/PathHelpers.h"
 #include "platform/PathRules.h"
 #include "platform/UnfinishedName.h"
-#include "platform/posix/DatabaseCodePage.h"
 
 namespace {
 
@@ -410,9 +409,7 @@ std::string CFile::GetFileName() const {
     return GetNamePart(m_path, kPathRules);
 }
 
-// The desktop here has no display title of its own; the file name serves,
-// in the code page the handheld reads, so that a database name shows there as
-// the file does here and its cut to length never splits a character.
+// The desktop here has no display title of its own; the file name serves.
 std::string CFile::GetFileTitle() const {
-    return ToCodePage(GetFileName(), GetDatabaseCodePage());
+    return GetFileName();
 }

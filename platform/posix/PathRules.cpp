@@ -1,7 +1,5 @@
 #include "platform/PathRules.h"
 
-#include "platform/posix/DatabaseCodePage.h"
-
 namespace {
 
 // Names are UTF-8: no byte of a multi-byte character equals '/', and ':' is
@@ -15,8 +13,6 @@ bool IsLeadByte(unsigned char) {
 const char kFolderSeparator = '/';
 const SPathRules kPathRules = {kFolderSeparator, "/", IsLeadByte};
 
-// Titles are in the database code page, not in UTF-8: there a UTF-8
-// continuation byte may start a character, so paths never go by this.
-bool IsTitleLeadByte(unsigned char byte) {
-    return IsLeadByteOf(GetDatabaseCodePage(), byte);
+std::string ToUtf8(std::string_view text) {
+    return std::string(text);
 }

@@ -3,7 +3,7 @@
 #include <windows.h>
 // windows.h first: commdlg.h needs its types.
 #include <commdlg.h>
-// The ANSI function is called by its own name; the macro would rename CFile's.
+// The macro would rename CFile's function.
 #undef GetFileTitle
 
 #include <algorithm>
@@ -309,17 +309,23 @@ std::string CFile::GetFileName() const {
     return GetNamePart(m_path, kPathRules);
 }
 
-// The name Explorer shows (without its extension where it hides them); empty
-// when it gives none.
+// The name Explorer shows (without its extension where it hides them), in
+// UTF-8; empty when it gives none. Asked in wide text: the ANSI call sizes
+// its buffer in characters where UTF-8 needs bytes. A buffer is given at
+// once: Wine tells the size needed only of a buffer too small, not of none.
 std::string CFile::GetFileTitle() const {
-    // A positive result is the size the title needs, its closing zero included.
-    const short needed = GetFileTitleA(m_path.c_str(), nullptr, 0);
-    if (needed <= 0) {
-        return {};
+    const std::wstring path = Widen(m_path);
+    std::wstring title(MAX_PATH, L'\0');
+    for (;;) {
+        const short result =
+            GetFileTitleW(path.c_str(), title.data(), static_cast<WORD>(title.size()));
+        if (result == 0) {
+            return Narrow(title.c_str(), CP_UTF8);
+        }
+        // A positive result is the size the title needs, its closing zero included.
+        if (result < 0 || static_cast<std::size_t>(result) <= title.size()) {
+            return {};
+        }
+        title.resize(static_cast<std::size_t>(result));
     }
-    std::vector<char> title(static_cast<std::size_t>(needed) + 1, '\0');
-    if (GetFileTitleA(m_path.c_str(), title.data(), static_cast<WORD>(title.size())) != 0) {
-        return {};
-    }
-    return title.data();
 }

@@ -2,10 +2,12 @@
 
 #include <windows.h>
 
+#include "platform/win32/WideText.h"
+
 namespace {
 
 // In a double-byte ANSI code page the second byte of a character may equal
-// a separator.
+// a separator; the UTF-8 code page has no lead bytes in this sense.
 bool IsLeadByte(unsigned char byte) {
     return IsDBCSLeadByte(byte) != FALSE;
 }
@@ -15,7 +17,6 @@ bool IsLeadByte(unsigned char byte) {
 const char kFolderSeparator = '\\';
 const SPathRules kPathRules = {kFolderSeparator, "\\/:", IsLeadByte};
 
-// Titles are in the ANSI code page too.
-bool IsTitleLeadByte(unsigned char byte) {
-    return IsLeadByte(byte);
+std::string ToUtf8(std::string_view text) {
+    return Narrow(Widen(text), CP_UTF8);
 }
