@@ -119,7 +119,8 @@ std::vector<std::string> UnpackSelection(const std::vector<char>& buffer) {
 }
 
 std::optional<EPickOutcome> FinishPick(const std::vector<std::string>& paths,
-                                       std::vector<char>& selection, std::string& problem) {
+                                       std::vector<char>& selection, std::string& problem,
+                                       const FolderSetter& setFolder) {
     problem.clear();
     std::string folder;
     std::vector<std::string> names;
@@ -141,7 +142,7 @@ std::optional<EPickOutcome> FinishPick(const std::vector<std::string>& paths,
     if (!PackSelection(folder, names, selection)) {
         return EPickOutcome::kBufferTooSmall;
     }
-    if (!SetWorkingFolder(folder)) {
+    if (!setFolder(folder)) {
         problem = kFolderClosedMessage + folder;
         return std::nullopt;
     }

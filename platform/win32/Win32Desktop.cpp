@@ -9,7 +9,9 @@
 
 #include <algorithm>
 
+#include "platform/File.h"
 #include "platform/Selection.h"
+#include "platform/win32/WideText.h"
 
 namespace {
 
@@ -34,29 +36,20 @@ struct CPicker {
     bool nameBoxTooLong = false;
 };
 
-std::wstring Widen(const std::string& text) {
-    const int length = static_cast<int>(text.size());
-    std::wstring wide(
-        static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0)),
-        L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), static_cast<int>(wide.size()));
-    return wide;
-}
-
-// The names in the ANSI code page, where the run opens them. A character the
-// code page cannot hold becomes '?', not the look-alike that may name another
-// file: no file's name holds a '?', so the open of that name fails and the
-// run reports it. A UTF-8 code page holds every name and takes neither option.
-std::vector<char> Narrow(const std::wstring& text, std::size_t length) {
-    const bool holdsAll = GetACP() == CP_UTF8;
-    const DWORD flags = holdsAll ? 0 : WC_NO_BEST_FIT_CHARS;
-    const char* const unheld = holdsAll ? nullptr : "?";
-    const int wideLength = static_cast<int>(length);
-    std::vector<char> narrow(static_cast<std::size_t>(
-        WideCharToMultiByte(CP_ACP, flags, text.data(), wideLength, nullptr, 0, unheld, nullptr)));
-    WideCharToMultiByte(CP_ACP, flags, text.data(), wideLength, narrow.data(),
-                        static_cast<int>(narrow.size()), unheld, nullptr);
-    return narrow;
+// The folder of a wide selection as the dialog gave it: the first item of
+// several, or what comes before the last separator of one path (a root
+// keeps its separator).
+std::wstring GetSelectionFolder(std::wstring_view selection) {
+    const std::wstring_view first = selection.substr(0, selection.find(L'\0'));
+    if (first.size() + 1 < selection.size() && selection[first.size() + 1] != L'\0') {
+        return std::wstring(first);
+    }
+    const std::size_t separator = first.find_last_of(L"\\/");
+    if (separator == std::wstring_view::npos) {
+        return std::wstring(first);
+    }
+    const bool root = separator == 0 || first[separator - 1] == L':';
+    return std::wstring(first.substr(0, root ? separator + 1 : separator));
 }
 
 // Description and pattern pairs, each ending in a zero, the list in a second one.
@@ -179,10 +172,19 @@ EPickOutcome CWin32Desktop::ShowOpenFileDialog(const COpenFileDialogRequest& req
         }
         // Windows leaves the selection's folder as the working folder; Wine
         // does not when a full path was typed. The shared end sees to it, and
-        // to whether the names still fit once they are in the code page.
+        // to whether the names still fit once they are in the code page. A
+        // folder whose name that code page cannot hold is set by its wide
+        // name; a file name it cannot hold still opens no file.
+        const std::wstring_view picked(names.data(), *length);
+        const std::wstring folder = GetSelectionFolder(picked);
+        const auto setFolder = [&folder](const std::string& narrowed) {
+            return SetWorkingFolder(narrowed) || SetCurrentDirectoryW(folder.c_str()) != FALSE;
+        };
+        const std::string narrowed = Narrow(picked);
         std::string problem;
         if (const std::optional<EPickOutcome> outcome =
-                FinishPick(UnpackSelection(Narrow(names, *length)), selection, problem)) {
+                FinishPick(UnpackSelection(std::vector<char>(narrowed.begin(), narrowed.end())),
+                           selection, problem, setFolder)) {
             return *outcome;
         }
         if (!problem.empty()) {

@@ -62,7 +62,7 @@ protected:
 TEST_F(DeepFolderTest, LongestDatabasePathsConvertAndAreOverwritten) {
     const std::wstring base = Widen(m_folder.GetName());
     unsigned seed = 1;
-    for (const wchar_t letter : {L'a'}) {
+    for (const wchar_t letter : {L'a', L'\u03B1'}) {
         for (const std::size_t nameLength : {5, 40}) {
             const std::wstring folder = MakeFolderFor(base, letter, nameLength, kLongestPath);
             // Names any code page holds: a Windows without UTF-8 takes them too.
