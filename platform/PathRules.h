@@ -16,5 +16,8 @@ extern const char kFolderSeparator;
 // The separators and the lead bytes the path helpers need.
 extern const SPathRules kPathRules;
 
+// The characters `text` holds as the wide file dialog counts them: UTF-16 units.
+std::size_t CountCharacters(std::string_view text);
+
 // `text`, spelt as this platform hands names to the program, in UTF-8.
 std::string ToUtf8(std::string_view text);

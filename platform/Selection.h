@@ -17,10 +17,12 @@ constexpr char kSeveralFoldersMessage[] = "All files must be in one folder.";
 constexpr char kFolderClosedMessage[] = "The folder cannot be opened:\n";
 
 // The selection buffer holds one full path, or a folder followed by names,
-// each ending in a zero character, the last followed by a second zero.
+// each ending in a zero character, the last followed by a second zero. Its
+// capacity counts characters as the wide dialog does (CountCharacters).
 
-// Writes `names` in `folder` into `buffer`, whose size is its capacity.
-// False, with the buffer untouched, when they do not fit.
+// Writes `names` in `folder` into `buffer`, whose size is its capacity; it
+// grows where their bytes need more room. False, with the buffer untouched,
+// when they do not fit.
 bool PackSelection(const std::string& folder, const std::vector<std::string>& names,
                    std::vector<char>& buffer);
 
@@ -34,7 +36,7 @@ using FolderSetter = std::function<bool(const std::string& folder)>;
 // name files of one folder and fit `selection`, and `setFolder` makes that
 // folder the working folder, where the run opens the bare names. Empty when
 // the picker must stay open, with `problem` telling the user why (or empty
-// when there is nothing to say).
+// when there is nothing to say) and `selection` untouched.
 std::optional<EPickOutcome> FinishPick(const std::vector<std::string>& paths,
                                        std::vector<char>& selection, std::string& problem,
                                        const FolderSetter& setFolder = SetWorkingFolder);

@@ -17,6 +17,10 @@ bool IsLeadByte(unsigned char byte) {
 const char kFolderSeparator = '\\';
 const SPathRules kPathRules = {kFolderSeparator, "\\/:", IsLeadByte};
 
+std::size_t CountCharacters(std::string_view text) {
+    return Widen(text).size();
+}
+
 std::string ToUtf8(std::string_view text) {
     return Narrow(Widen(text), CP_UTF8);
 }
