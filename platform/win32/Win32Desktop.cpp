@@ -9,8 +9,10 @@
 
 #include <algorithm>
 
+#include "platform/DatabaseCodePage.h"
 #include "platform/File.h"
 #include "platform/Selection.h"
+#include "platform/win32/WidePath.h"
 #include "platform/win32/WideText.h"
 
 namespace {
@@ -199,12 +201,12 @@ int CWin32Desktop::ShowMessageBox(const std::string& text, const std::string& ca
 }
 
 std::string CWin32Desktop::FindAssociatedProgram(const std::string& file) {
-    char program[MAX_PATH] = "";
-    // A failed lookup counts as no program, whatever it left in the buffer.
-    if (reinterpret_cast<INT_PTR>(FindExecutableA(file.c_str(), nullptr, program)) <= 32) {
-        return {};
-    }
-    return program;
+    // MAX_PATH characters hold every path the lookup gives; in bytes, UTF-8
+    // may need three for one of them.
+    wchar_t program[MAX_PATH] = L"";
+    // The buffer alone decides, whatever the lookup returns.
+    FindExecutableW(Widen(file).c_str(), nullptr, program);
+    return program[0] == L'\0' ? std::string() : ToProgramPath(program);
 }
 
 std::string CWin32Desktop::MakeParameterText(const std::vector<std::string>& files) {
@@ -220,7 +222,15 @@ std::string CWin32Desktop::MakeParameterText(const std::vector<std::string>& fil
 
 void CWin32Desktop::StartProgram(const std::string& program,
                                  const std::vector<std::string>& files) {
-    const std::string parameters = MakeParameterText(files);
+    // The installer may itself be an ANSI program, which would receive a
+    // character its code page cannot hold as '?': such a path goes in its
+    // short form, which the volume gives in characters of that code page.
+    const UINT installerCodePage = GetDatabaseCodePage();
+    std::vector<std::string> held;
+    for (const std::string& file : files) {
+        held.push_back(Narrow(MakeHeldPath(Widen(file), installerCodePage)));
+    }
+    const std::string parameters = MakeParameterText(held);
     SHELLEXECUTEINFOA start{};
     start.cbSize = sizeof start;
     start.fMask = SEE_MASK_FLAG_DDEWAIT;
