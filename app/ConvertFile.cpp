@@ -8,6 +8,7 @@
 #include "platform/BufferedWriter.h"
 #include "platform/Desktop.h"
 #include "platform/File.h"
+#include "platform/PathRules.h"
 #include "streamdb/BlockArrayFill.h"
 #include "streamdb/StreamBlockArray.h"
 
@@ -51,7 +52,7 @@ void CConvertorApp::ConvertFile(CFile& input) {
         return;
     }
     output.Close();
-    ShowMessage(kCouldNotWriteMessage + StripPath(outputName), kMbOk | kMbIconStop);
+    ShowMessage(kCouldNotWriteMessage + StripPath(outputName, kPathRules), kMbOk | kMbIconStop);
 }
 
 bool CConvertorApp::OpenOutputFile(CFile& output, const std::string& name) {
@@ -68,6 +69,6 @@ bool CConvertorApp::OpenOutputFile(CFile& output, const std::string& name) {
     if (output.OpenReplacement(name, std::move(existing))) {
         return true;
     }
-    ShowMessage(kCouldNotCreateMessage + StripPath(name), kMbOk | kMbIconStop);
+    ShowMessage(kCouldNotCreateMessage + StripPath(name, kPathRules), kMbOk | kMbIconStop);
     return false;
 }

@@ -5,6 +5,7 @@
 #include "common/PathHelpers.h"
 #include "platform/Desktop.h"
 #include "platform/File.h"
+#include "platform/PathRules.h"
 
 CConvertorApp::CConvertorApp(CDesktop& desktop) : m_desktop(desktop) {}
 
@@ -21,7 +22,7 @@ bool CConvertorApp::RunConverter() {
         for (const std::string& path : selection.GetPaths()) {
             // The picker left its folder as the working folder; any folder
             // part of the path is not used.
-            const std::string bareName = StripPath(path);
+            const std::string bareName = StripPath(path, kPathRules);
             CFile input;
             if (!input.Open(bareName, CFile::EOpenMode::kReadExisting)) {
                 ShowMessage(kCouldNotOpenMessage + bareName, kMbOk | kMbIconStop);

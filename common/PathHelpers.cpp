@@ -1,6 +1,13 @@
 #include "common/PathHelpers.h"
 
-#include "platform/PathRules.h"
+namespace {
+
+std::string AfterLastOf(std::string_view text, std::string_view chars, LeadByteTest isLeadByte) {
+    const std::size_t last = FindLastOf(text, chars, isLeadByte);
+    return std::string(last == std::string_view::npos ? text : text.substr(last + 1));
+}
+
+}  // namespace
 
 std::size_t FindLastOf(std::string_view text, std::string_view chars, LeadByteTest isLeadByte) {
     std::size_t found = std::string_view::npos;
@@ -14,48 +21,15 @@ std::size_t FindLastOf(std::string_view text, std::string_view chars, LeadByteTe
     return found;
 }
 
-namespace {
-
-std::string AfterLastOf(std::string_view text, std::string_view chars) {
-    const std::size_t last = FindLastOf(text, chars, IsLeadByte);
-    return std::string(last == std::string_view::npos ? text : text.substr(last + 1));
-}
-
-}  // namespace
-
-std::string StripPath(std::string_view path) {
-    return AfterLastOf(path, std::string_view(&kFolderSeparator, 1));
+std::string StripPath(std::string_view path, const SPathRules& rules) {
+    return AfterLastOf(path, std::string_view(&rules.folderSeparator, 1), rules.isLeadByte);
 }
 
 std::string StripExtension(std::string_view name) {
-    const std::size_t dot = FindLastOf(name, ".", IsLeadByte);
+    const std::size_t dot = name.rfind('.');
     return std::string(dot == std::string_view::npos ? name : name.substr(0, dot));
 }
 
-std::string GetNamePart(std::string_view path) {
-    return AfterLastOf(path, kNameSeparators);
-}
-
-std::string CutToLength(std::string_view text, std::size_t limit, LeadByteTest isLeadByte) {
-    std::size_t end = 0;
-    while (end < text.size()) {
-        const std::size_t width = isLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
-        if (end + width > limit) {
-            break;
-        }
-        end += width;
-    }
-    return std::string(text.substr(0, end));
-}
-
-namespace {
-
-constexpr char kUnfinishedMark[] = ".quintar-unfinished-";
-// Room for the mark and the unique ending within the 255 a name may have.
-constexpr std::size_t kLongestNameKept = 200;
-
-}  // namespace
-
-std::string MakeUnfinishedName(std::string_view name) {
-    return "." + CutToLength(name, kLongestNameKept, IsLeadByte) + kUnfinishedMark;
+std::string GetNamePart(std::string_view path, const SPathRules& rules) {
+    return AfterLastOf(path, rules.nameEnders, rules.isLeadByte);
 }

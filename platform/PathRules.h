@@ -1,16 +1,23 @@
 #pragma once
 
-// How this platform spells the 8-bit paths it hands to the program.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "common/PathHelpers.h"
+
+// How this platform spells the paths and names it hands to the program:
+// UTF-8 on Linux; on Windows the process's ANSI code page, UTF-8 where the
+// manifest's code page is in force.
 
 // The one character that separates folders in a path.
 extern const char kFolderSeparator;
 
-// Every character after which a file name starts in a full path.
-extern const char kNameSeparators[];
+// The separators and the lead bytes the path helpers need.
+extern const SPathRules kPathRules;
 
-// Whether `byte` starts a double-byte character of the code page paths are in.
-bool IsLeadByte(unsigned char byte);
+// The characters `text` holds as the wide file dialog counts them: UTF-16 units.
+std::size_t CountCharacters(std::string_view text);
 
-// Whether `byte` starts a double-byte character of the code page file titles,
-// and so database names, are in.
-bool IsTitleLeadByte(unsigned char byte);
+// `text`, spelt as this platform hands names to the program, in UTF-8.
+std::string ToUtf8(std::string_view text);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <utility>
 
 #include "common/PathHelpers.h"
 #include "platform/File.h"
@@ -13,9 +14,10 @@ namespace {
 constexpr char kPatternSeparator = ';';
 
 std::size_t FindLastSeparator(std::string_view path) {
-    std::size_t last = FindLastOf(path, std::string_view(&kFolderSeparator, 1), IsLeadByte);
+    std::size_t last =
+        FindLastOf(path, std::string_view(&kFolderSeparator, 1), kPathRules.isLeadByte);
     if (last == std::string::npos) {
-        last = FindLastOf(path, "/", IsLeadByte);
+        last = FindLastOf(path, "/", kPathRules.isLeadByte);
     }
     return last;
 }
@@ -83,14 +85,19 @@ bool PackSelection(const std::string& folder, const std::vector<std::string>& na
         items.push_back(folder);
         items.insert(items.end(), names.begin(), names.end());
     }
-    std::size_t needed = 1;  // the zero that ends the list
+    // Counted in characters, as the wide dialog counts them; a lone path
+    // may end the buffer without the zero that closes a list.
+    const std::size_t unclosed = names.size() == 1 ? 1 : 0;
+    std::size_t characters = 1;  // the zero that closes the list
+    std::size_t bytes = 1;
     for (const std::string& item : items) {
-        needed += item.size() + 1;
+        characters += CountCharacters(item) + 1;
+        bytes += item.size() + 1;
     }
-    if (names.empty() || needed > buffer.size() + (names.size() == 1 ? 1 : 0)) {
+    if (names.empty() || characters > buffer.size() + unclosed) {
         return false;
     }
-    std::fill(buffer.begin(), buffer.end(), '\0');
+    buffer.assign(std::max(buffer.size(), bytes - unclosed), '\0');
     std::size_t at = 0;
     for (const std::string& item : items) {
         std::memcpy(buffer.data() + at, item.data(), item.size());
@@ -118,7 +125,8 @@ std::vector<std::string> UnpackSelection(const std::vector<char>& buffer) {
 }
 
 std::optional<EPickOutcome> FinishPick(const std::vector<std::string>& paths,
-                                       std::vector<char>& selection, std::string& problem) {
+                                       std::vector<char>& selection, std::string& problem,
+                                       const FolderSetter& setFolder) {
     problem.clear();
     std::string folder;
     std::vector<std::string> names;
@@ -137,13 +145,16 @@ std::optional<EPickOutcome> FinishPick(const std::vector<std::string>& paths,
     if (names.empty()) {
         return std::nullopt;
     }
-    if (!PackSelection(folder, names, selection)) {
+    // Packed aside: a picker that stays open keeps its buffer as it was.
+    std::vector<char> packed = selection;
+    if (!PackSelection(folder, names, packed)) {
         return EPickOutcome::kBufferTooSmall;
     }
-    if (!SetWorkingFolder(folder)) {
+    if (!setFolder(folder)) {
         problem = kFolderClosedMessage + folder;
         return std::nullopt;
     }
+    selection = std::move(packed);
     return EPickOutcome::kConfirmed;
 }
 

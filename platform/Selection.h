@@ -1,11 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/Desktop.h"
+#include "platform/File.h"
 
 // What every desktop's open-file dialog shares: the selection buffer, the end
 // of a confirmed pick, and which files a filter shows.
@@ -15,23 +17,29 @@ constexpr char kSeveralFoldersMessage[] = "All files must be in one folder.";
 constexpr char kFolderClosedMessage[] = "The folder cannot be opened:\n";
 
 // The selection buffer holds one full path, or a folder followed by names,
-// each ending in a zero character, the last followed by a second zero.
+// each ending in a zero character, the last followed by a second zero. Its
+// capacity counts characters as the wide dialog does (CountCharacters).
 
-// Writes `names` in `folder` into `buffer`, whose size is its capacity.
-// False, with the buffer untouched, when they do not fit.
+// Writes `names` in `folder` into `buffer`, whose size is its capacity; it
+// grows where their bytes need more room. False, with the buffer untouched,
+// when they do not fit.
 bool PackSelection(const std::string& folder, const std::vector<std::string>& names,
                    std::vector<char>& buffer);
 
 // The full paths a buffer holds, in order; nothing is read past its end.
 std::vector<std::string> UnpackSelection(const std::vector<char>& buffer);
 
+// Makes `folder` the working folder; false where it cannot.
+using FolderSetter = std::function<bool(const std::string& folder)>;
+
 // Ends a pick of the full paths `paths` that the user confirmed: they must
-// name files of one folder and fit `selection`, and that folder becomes the
-// working folder, where the run opens the bare names. Empty when the picker
-// must stay open, with `problem` telling the user why (or empty when there
-// is nothing to say).
+// name files of one folder and fit `selection`, and `setFolder` makes that
+// folder the working folder, where the run opens the bare names. Empty when
+// the picker must stay open, with `problem` telling the user why (or empty
+// when there is nothing to say) and `selection` untouched.
 std::optional<EPickOutcome> FinishPick(const std::vector<std::string>& paths,
-                                       std::vector<char>& selection, std::string& problem);
+                                       std::vector<char>& selection, std::string& problem,
+                                       const FolderSetter& setFolder = SetWorkingFolder);
 
 // Whether a dialog filtering by `patterns` shows the file `name`: patterns
 // are separated by ';', '*' and '?' are wildcards, letters match without

@@ -2,11 +2,14 @@
 
 #include <string>
 
+#include "common/HandheldName.h"
+
 class CFile;
 
-// The longest database name; the 32-byte name field ends in a zero.
-constexpr std::size_t kMaxNameLength = 31;
-
 // The name a database written to `file` goes by on the handheld: the file's
-// display title without extension, cut to kMaxNameLength bytes.
+// display title, or its name where the desktop shows none, as
+// MakeHandheldName makes it in the code page `codePage` writes.
+std::string MakeDatabaseName(const CFile& file, const CCharacterEncoder& codePage);
+
+// The same in this machine's database code page.
 std::string MakeDatabaseName(const CFile& file);

@@ -3,10 +3,8 @@
 #include <iconv.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <initializer_list>
-#include <vector>
 
 namespace {
 
@@ -37,16 +35,6 @@ constexpr SCodePageLocales kCodePageLocales[] = {
     {kWesternCodePage, "sd@devanagari"},
 };
 
-// The first byte of each double-byte character, as Windows' tables give it.
-struct SLeadByteRange {
-    unsigned codePage;
-    unsigned char first;
-    unsigned char last;
-};
-constexpr SLeadByteRange kLeadByteRanges[] = {
-    {932, 0x81, 0x9F}, {932, 0xE0, 0xFC}, {936, 0x81, 0xFE}, {949, 0x81, 0xFE}, {950, 0x81, 0xFE},
-};
-
 // glibc's converter for a Windows code page; CP936 is its GBK, CP949 its UHC,
 // CP950 its BIG5 and CP874 its IBM874, all with the Windows tables' bytes.
 std::string ConverterName(unsigned codePage) {
@@ -69,89 +57,11 @@ const unsigned* FindLocale(std::string_view key) {
 }
 
 constexpr char kSourceCodePage[] = "UTF-8";
-constexpr char kUnrepresentable = '_';
-constexpr std::size_t kChunkSize = 256;
+// The most bytes a character takes in a Windows code page.
+constexpr std::size_t kLongestCharacter = 4;
 
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 constexpr std::size_t kConversionFailed = static_cast<std::size_t>(-1);
-
-class CConverter {
-public:
-    explicit CConverter(unsigned codePage)
-        : m_handle(iconv_open(ConverterName(codePage).c_str(), kSourceCodePage)) {}
-    ~CConverter() {
-        if (m_handle != kNoConverter) {
-            iconv_close(m_handle);
-        }
-    }
-    CConverter(const CConverter&) = delete;
-    CConverter& operator=(const CConverter&) = delete;
-
-    // Converts as much as it can; false where it stops at a character it
-    // cannot take, with `from` left at that character.
-    bool Convert(char*& from, std::size_t& left, std::string& out) {
-        if (m_handle == kNoConverter) {
-            // Without the system's tables only ASCII is known for sure.
-            while (left > 0 && static_cast<unsigned char>(*from) < 0x80) {
-                out += *from++;
-                --left;
-            }
-            return left == 0;
-        }
-        while (left > 0) {
-            char chunk[kChunkSize];
-            char* to = chunk;
-            std::size_t room = sizeof chunk;
-            const std::size_t result = iconv(m_handle, &from, &left, &to, &room);
-            out.append(chunk, static_cast<std::size_t>(to - chunk));
-            if (result == kConversionFailed && errno != E2BIG) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    // Puts out what a converter with a state of its own holds back.
-    void Finish(std::string& out) {
-        if (m_handle == kNoConverter) {
-            return;
-        }
-        char chunk[kChunkSize];
-        char* to = chunk;
-        std::size_t room = sizeof chunk;
-        iconv(m_handle, nullptr, nullptr, &to, &room);
-        out.append(chunk, static_cast<std::size_t>(to - chunk));
-    }
-
-private:
-    iconv_t m_handle;
-};
-
-bool IsContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
-// The length of the UTF-8 character at `at`; 1 when no well-formed one starts there.
-std::size_t CharacterLength(const char* at, std::size_t left) {
-    const auto lead = static_cast<unsigned char>(at[0]);
-    std::size_t length = 1;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-    }
-    if (length > left) {
-        return 1;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if (!IsContinuation(static_cast<unsigned char>(at[i]))) {
-            return 1;
-        }
-    }
-    return length;
-}
 
 }  // namespace
 
@@ -190,27 +100,46 @@ unsigned GetDatabaseCodePage() {
     return GetCodePageOfLocale(GetCharacterLocale(std::getenv));
 }
 
-bool IsLeadByteOf(unsigned codePage, unsigned char byte) {
-    for (const SLeadByteRange& range : kLeadByteRanges) {
-        if (range.codePage == codePage && byte >= range.first && byte <= range.last) {
-            return true;
-        }
-    }
-    return false;
+CDatabaseCodePage::~CDatabaseCodePage() {
+    Close();
 }
 
-std::string ToCodePage(std::string_view utf8, unsigned codePage) {
-    std::vector<char> input(utf8.begin(), utf8.end());
+bool CDatabaseCodePage::Open(unsigned codePage) {
+    Close();
+    const iconv_t converter = iconv_open(ConverterName(codePage).c_str(), kSourceCodePage);
+    if (converter == kNoConverter) {
+        return false;
+    }
+    m_converter = converter;
+    m_codePage = codePage;
+    return true;
+}
+
+void CDatabaseCodePage::Close() {
+    if (IsOpen()) {
+        iconv_close(static_cast<iconv_t>(m_converter));
+    }
+    m_converter = nullptr;
+    m_codePage = 0;
+}
+
+bool CDatabaseCodePage::Encode(std::string_view character, std::string& out) const {
+    if (!IsOpen()) {
+        return EncodeAscii(character, out);
+    }
+    std::string input(character);
     char* from = input.data();
     std::size_t left = input.size();
-    std::string out;
-    CConverter converter(codePage);
-    while (!converter.Convert(from, left, out)) {
-        const std::size_t skipped = CharacterLength(from, left);
-        from += skipped;
-        left -= skipped;
-        out += kUnrepresentable;
+    char bytes[kLongestCharacter];
+    char* to = bytes;
+    std::size_t room = sizeof bytes;
+    const auto converter = static_cast<iconv_t>(m_converter);
+    // Back to the initial state, whatever a failed character left behind.
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(converter, &from, &left, &to, &room) == kConversionFailed ||
+        iconv(converter, nullptr, nullptr, &to, &room) == kConversionFailed) {
+        return false;
     }
-    converter.Finish(out);
-    return out;
+    out.append(bytes, static_cast<std::size_t>(to - bytes));
+    return true;
 }

@@ -18,13 +18,16 @@
 #include <vector>
 
 #include "common/PathHelpers.h"
-#include "platform/posix/DatabaseCodePage.h"
+#include "platform/PathRules.h"
+#include "platform/UnfinishedName.h"
 
 namespace {
 
 constexpr mode_t kNewFileMode = 0666;
 constexpr mode_t kPermissionBits = 07777;
 constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
+// What mkostemp makes the unfinished file's name unique with.
+constexpr char kUniqueEnding[] = "XXXXXX";
 
 // The working folder joined with a relative name; the name itself when no
 // full path can be formed.
@@ -214,7 +217,7 @@ bool PutInPlace(const std::string& from, const std::string& to, std::intptr_t re
 
 // A renamed file keeps its new name after a power cut only once its folder is on the disk.
 void SyncFolder(const std::string& path) {
-    const std::string folder = path.substr(0, path.size() - GetNamePart(path).size());
+    const std::string folder = path.substr(0, path.size() - GetNamePart(path, kPathRules).size());
     const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         fsync(fd);
@@ -247,9 +250,10 @@ bool CFile::OpenReplacement(const std::string& name, CFile replaced) {
         return false;
     }
     const std::string path = MakeFullPath(name);
-    const std::string namePart = GetNamePart(path);
+    const std::string namePart = GetNamePart(path, kPathRules);
     std::string unfinished =
-        path.substr(0, path.size() - namePart.size()) + MakeUnfinishedName(namePart) + "XXXXXX";
+        path.substr(0, path.size() - namePart.size()) +
+        MakeUnfinishedName(namePart, sizeof kUniqueEnding - 1, ENameUnit::kByte) + kUniqueEnding;
     {
         const CEndingSignalsBlocked blocked;
         const int fd = mkostemp(&unfinished[0], O_CLOEXEC);
@@ -403,12 +407,10 @@ bool SetWorkingFolder(const std::string& folder) {
 }
 
 std::string CFile::GetFileName() const {
-    return GetNamePart(m_path);
+    return GetNamePart(m_path, kPathRules);
 }
 
-// The desktop here has no display title of its own; the file name serves,
-// in the code page the handheld reads, so that a database name shows there as
-// the file does here and its cut to length never splits a character.
+// The desktop here has no display title of its own; the file name serves.
 std::string CFile::GetFileTitle() const {
-    return ToCodePage(GetFileName(), GetDatabaseCodePage());
+    return GetFileName();
 }

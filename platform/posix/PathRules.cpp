@@ -1,18 +1,24 @@
 #include "platform/PathRules.h"
 
-#include "platform/posix/DatabaseCodePage.h"
+#include "common/Utf8.h"
+
+namespace {
 
 // Names are UTF-8: no byte of a multi-byte character equals '/', and ':' is
 // an ordinary name character here.
-const char kFolderSeparator = '/';
-const char kNameSeparators[] = "/";
-
 bool IsLeadByte(unsigned char) {
     return false;
 }
 
-// Titles are in the database code page, not in UTF-8: there a UTF-8
-// continuation byte may start a character, so paths never go by this.
-bool IsTitleLeadByte(unsigned char byte) {
-    return IsLeadByteOf(GetDatabaseCodePage(), byte);
+}  // namespace
+
+const char kFolderSeparator = '/';
+const SPathRules kPathRules = {kFolderSeparator, "/", IsLeadByte};
+
+std::size_t CountCharacters(std::string_view text) {
+    return CountUtf16Units(text);
+}
+
+std::string ToUtf8(std::string_view text) {
+    return std::string(text);
 }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <istream>
@@ -14,6 +13,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "common/Utf8.h"
 #include "platform/File.h"
 #include "platform/Selection.h"
 #include "platform/posix/Modules.h"
@@ -34,32 +34,13 @@ bool IsBlank(char c) {
 // may be given it as it is: 0 for a control character (C0, DEL or C1) and
 // for a byte that starts no valid UTF-8 character.
 std::size_t GetShownCharacterLength(std::string_view text) {
-    const auto lead = static_cast<unsigned char>(text[0]);
-    if (lead < 0x20 || lead == 0x7F) {
-        return 0;
-    }
-    if (lead < 0x80) {
-        return 1;
-    }
-    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    if (length == 0 || lead > 0xF4 || text.size() < length) {
-        return 0;
-    }
-    std::uint32_t code = lead & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[i]);
-        if ((next & 0xC0) != 0x80) {
-            return 0;
-        }
-        code = (code << 6) | (next & 0x3F);
-    }
-    // Overlong forms, surrogates, beyond Unicode, and the C1 controls.
-    constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < kLeast[length] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF ||
-        code <= 0x9F) {
-        return 0;
-    }
-    return length;
+    constexpr char32_t kFirstPrintable = 0x20;
+    constexpr char32_t kDelete = 0x7F;
+    constexpr char32_t kLastControl = 0x9F;
+    const SUtf8Character character = DecodeUtf8(text);
+    const bool control = character.codePoint < kFirstPrintable ||
+                         (character.codePoint >= kDelete && character.codePoint <= kLastControl);
+    return character.valid && !control ? character.length : 0;
 }
 
 bool MatchesAnyFilter(const std::string& name, const COpenFileDialogRequest& request) {

@@ -3,7 +3,7 @@
 #include <windows.h>
 // windows.h first: commdlg.h needs its types.
 #include <commdlg.h>
-// The ANSI function is called by its own name; the macro would rename CFile's.
+// The macro would rename CFile's function.
 #undef GetFileTitle
 
 #include <algorithm>
@@ -12,6 +12,10 @@
 #include <vector>
 
 #include "common/PathHelpers.h"
+#include "platform/PathRules.h"
+#include "platform/UnfinishedName.h"
+#include "platform/win32/WidePath.h"
+#include "platform/win32/WideText.h"
 
 namespace {
 
@@ -20,58 +24,62 @@ constexpr std::size_t kMaxTransfer = 1u << 30;
 // Gathered pieces are copied into one buffer of this size and written from it.
 constexpr std::size_t kStagingSize = std::size_t{1} << 20;
 constexpr int kUnfinishedAttempts = 100;
+// The unfinished file's unique ending: the tick count and the attempt, in hexadecimal.
+constexpr std::size_t kUniqueEndingLength = 12;
 
 HANDLE AsHandle(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
 
-// The root of the volume `path` lies on, as GetVolumeInformationA wants it.
-bool GetVolumeRoot(const std::string& path, std::vector<char>& root) {
-    root.assign(path.size() + 2, '\0');
-    return GetVolumePathNameA(path.c_str(), root.data(), static_cast<DWORD>(root.size())) != FALSE;
-}
+// A full path as wide text, and where its name starts.
+struct SWidePath {
+    std::wstring path;
+    std::size_t nameOffset;
+};
 
 // The full path of a file opened by `name`: the name completed with the
 // working folder, upper-cased on a volume that does not preserve case, its
-// name part as stored in the folder on a volume without Unicode names; `name`
-// itself when no full path can be formed.
-std::string MakeFullPath(const std::string& name) {
-    std::vector<char> buffer(MAX_PATH);
-    char* namePart = nullptr;
+// name part as stored in the folder on a volume without Unicode names;
+// `name` itself when no full path can be formed.
+SWidePath MakeFullWidePath(const std::string& name) {
+    const std::wstring wideName = Widen(name);
+    std::wstring buffer(MAX_PATH, L'\0');
+    wchar_t* namePart = nullptr;
     DWORD length = 0;
     for (;;) {
-        length = GetFullPathNameA(name.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(),
-                                  &namePart);
+        length = GetFullPathNameW(wideName.c_str(), static_cast<DWORD>(buffer.size()),
+                                  buffer.data(), &namePart);
         if (length == 0) {
-            return name;
+            return {wideName, 0};
         }
         if (length < buffer.size()) {
             break;
         }
         buffer.resize(length);  // the size asked for counts the closing zero
     }
-    std::string path(buffer.data(), length);
-    const std::size_t nameOffset =
-        namePart != nullptr ? static_cast<std::size_t>(namePart - buffer.data()) : path.size();
+    SWidePath full{buffer.substr(0, length), length};
+    if (namePart != nullptr) {
+        full.nameOffset = static_cast<std::size_t>(namePart - buffer.data());
+    }
 
-    std::vector<char> root;
+    std::wstring root(full.path.size() + 2, L'\0');
     DWORD flags = 0;
-    if (!GetVolumeRoot(path, root) ||
-        !GetVolumeInformationA(root.data(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) {
-        return path;
+    if (!GetVolumePathNameW(full.path.c_str(), root.data(), static_cast<DWORD>(root.size())) ||
+        !GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)) {
+        return full;
     }
     if ((flags & FS_CASE_IS_PRESERVED) == 0) {
-        CharUpperBuffA(&path[0], static_cast<DWORD>(path.size()));
+        CharUpperBuffW(&full.path[0], static_cast<DWORD>(full.path.size()));
     }
-    if ((flags & FS_UNICODE_STORED_ON_DISK) == 0 && nameOffset < path.size()) {
-        WIN32_FIND_DATAA found{};
-        const HANDLE search = FindFirstFileA(path.c_str(), &found);
+    if ((flags & FS_UNICODE_STORED_ON_DISK) == 0 && full.nameOffset < full.path.size()) {
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = FindFirstFileW(full.path.c_str(), &found);
         if (search != INVALID_HANDLE_VALUE) {
             FindClose(search);
-            path.replace(nameOffset, std::string::npos, found.cFileName);
+            full.path.replace(full.nameOffset, std::wstring::npos, found.cFileName);
         }
     }
-    return path;
+    return full;
 }
 
 // Refused at the open by Windows already, but not by every file system Wine
@@ -121,13 +129,14 @@ bool MarkForDeletion(HANDLE handle, bool marked) {
                                       sizeof disposition) != FALSE;
 }
 
-// A new, hidden file whose name starts with `start`; its name in `path`.
-HANDLE CreateUnfinished(const std::string& start, std::string& path) {
+// A new, hidden file whose name starts with `start`, a full path in the
+// \\?\ form; its name in `path`.
+HANDLE CreateUnfinished(const std::wstring& start, std::wstring& path) {
     for (int attempt = 0; attempt < kUnfinishedAttempts; ++attempt) {
-        char ending[32];
+        char ending[kUniqueEndingLength + 1];
         std::snprintf(ending, sizeof ending, "%08lx%04x", GetTickCount(), attempt);
-        path = start + ending;
-        const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+        path = start + Widen(ending);
+        const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
                                           CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
         if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
             return handle;
@@ -149,7 +158,7 @@ bool CFile::Open(const std::string& name, EOpenMode mode) {
         return false;
     }
     m_handle = reinterpret_cast<std::intptr_t>(handle);
-    m_path = MakeFullPath(name);
+    m_path = ToProgramPath(MakeFullWidePath(name).path);
     return true;
 }
 
@@ -158,23 +167,27 @@ bool CFile::OpenReplacement(const std::string& name, CFile replaced) {
     if (!replaced.IsOpen() && !IsFreeName(name)) {
         return false;
     }
-    const std::string path = MakeFullPath(name);
-    const std::string namePart = GetNamePart(path);
-    std::string unfinished;
+    // Made and put in place by the wide calls in the \\?\ form: its name is
+    // longer than the database's, which may take all of MAX_PATH.
+    const SWidePath path = MakeFullWidePath(name);
+    const std::string start = MakeUnfinishedName(Narrow(path.path.substr(path.nameOffset), CP_UTF8),
+                                                 kUniqueEndingLength, ENameUnit::kUtf16Unit);
+    std::wstring unfinished;
     const HANDLE handle = CreateUnfinished(
-        path.substr(0, path.size() - namePart.size()) + MakeUnfinishedName(namePart), unfinished);
+        MakeLongPathForm(path.path.substr(0, path.nameOffset)) + Widen(start, CP_UTF8), unfinished);
     if (handle == INVALID_HANDLE_VALUE) {
         return false;
     }
     // Until Commit, a process that ends any way at all takes the file with it.
     if (!MarkForDeletion(handle, true)) {
         CloseHandle(handle);
-        DeleteFileA(unfinished.c_str());
+        DeleteFileW(unfinished.c_str());
         return false;
     }
     m_handle = reinterpret_cast<std::intptr_t>(handle);
-    m_path = path;
-    m_unfinishedPath = unfinished;
+    m_path = ToProgramPath(path.path);
+    // In UTF-8, which holds it whatever the ANSI code page.
+    m_unfinishedPath = Narrow(unfinished, CP_UTF8);
     std::swap(m_replacedHandle, replaced.m_handle);
     return true;
 }
@@ -192,20 +205,22 @@ bool CFile::Commit() {
                 SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic) != FALSE &&
                 MarkForDeletion(handle, false);
     done = CloseHandle(handle) != FALSE && done;
+    const std::wstring unfinished = Widen(m_unfinishedPath, CP_UTF8);
+    const std::wstring target = MakeLongPathForm(Widen(m_path));
     if (m_replacedHandle != kNoHandle) {
         // Windows replaces no file that is open; the old one is let go only now.
         CloseHandle(AsHandle(m_replacedHandle));
         m_replacedHandle = kNoHandle;
         // The new file takes over the old one's attributes and security.
-        done = done && ReplaceFileA(m_path.c_str(), m_unfinishedPath.c_str(), nullptr,
+        done = done && ReplaceFileW(target.c_str(), unfinished.c_str(), nullptr,
                                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE;
     } else {
         // Without MOVEFILE_REPLACE_EXISTING, a file that appeared meanwhile stays.
-        done = done && MoveFileExA(m_unfinishedPath.c_str(), m_path.c_str(),
-                                   MOVEFILE_WRITE_THROUGH) != FALSE;
+        done = done &&
+               MoveFileExW(unfinished.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
     }
     if (!done) {
-        DeleteFileA(m_unfinishedPath.c_str());
+        DeleteFileW(unfinished.c_str());
     }
     m_unfinishedPath.clear();
     return done;
@@ -291,20 +306,26 @@ bool SetWorkingFolder(const std::string& folder) {
 }
 
 std::string CFile::GetFileName() const {
-    return GetNamePart(m_path);
+    return GetNamePart(m_path, kPathRules);
 }
 
-// The name Explorer shows (without its extension where it hides them); empty
-// when it gives none.
+// The name Explorer shows (without its extension where it hides them), in
+// UTF-8; empty when it gives none. Asked in wide text: the ANSI call sizes
+// its buffer in characters where UTF-8 needs bytes. A buffer is given at
+// once: Wine tells the size needed only of a buffer too small, not of none.
 std::string CFile::GetFileTitle() const {
-    // A positive result is the size the title needs, its closing zero included.
-    const short needed = GetFileTitleA(m_path.c_str(), nullptr, 0);
-    if (needed <= 0) {
-        return {};
+    const std::wstring path = Widen(m_path);
+    std::wstring title(MAX_PATH, L'\0');
+    for (;;) {
+        const short result =
+            GetFileTitleW(path.c_str(), title.data(), static_cast<WORD>(title.size()));
+        if (result == 0) {
+            return Narrow(title.c_str(), CP_UTF8);
+        }
+        // A positive result is the size the title needs, its closing zero included.
+        if (result < 0 || static_cast<std::size_t>(result) <= title.size()) {
+            return {};
+        }
+        title.resize(static_cast<std::size_t>(result));
     }
-    std::vector<char> title(static_cast<std::size_t>(needed) + 1, '\0');
-    if (GetFileTitleA(m_path.c_str(), title.data(), static_cast<WORD>(title.size())) != 0) {
-        return {};
-    }
-    return title.data();
 }

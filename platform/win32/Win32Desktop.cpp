@@ -9,7 +9,11 @@
 
 #include <algorithm>
 
+#include "platform/DatabaseCodePage.h"
+#include "platform/File.h"
 #include "platform/Selection.h"
+#include "platform/win32/WidePath.h"
+#include "platform/win32/WideText.h"
 
 namespace {
 
@@ -34,29 +38,20 @@ struct CPicker {
     bool nameBoxTooLong = false;
 };
 
-std::wstring Widen(const std::string& text) {
-    const int length = static_cast<int>(text.size());
-    std::wstring wide(
-        static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0)),
-        L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), static_cast<int>(wide.size()));
-    return wide;
-}
-
-// The names in the ANSI code page, where the run opens them. A character the
-// code page cannot hold becomes '?', not the look-alike that may name another
-// file: no file's name holds a '?', so the open of that name fails and the
-// run reports it. A UTF-8 code page holds every name and takes neither option.
-std::vector<char> Narrow(const std::wstring& text, std::size_t length) {
-    const bool holdsAll = GetACP() == CP_UTF8;
-    const DWORD flags = holdsAll ? 0 : WC_NO_BEST_FIT_CHARS;
-    const char* const unheld = holdsAll ? nullptr : "?";
-    const int wideLength = static_cast<int>(length);
-    std::vector<char> narrow(static_cast<std::size_t>(
-        WideCharToMultiByte(CP_ACP, flags, text.data(), wideLength, nullptr, 0, unheld, nullptr)));
-    WideCharToMultiByte(CP_ACP, flags, text.data(), wideLength, narrow.data(),
-                        static_cast<int>(narrow.size()), unheld, nullptr);
-    return narrow;
+// The folder of a wide selection as the dialog gave it: the first item of
+// several, or what comes before the last separator of one path (a root
+// keeps its separator).
+std::wstring GetSelectionFolder(std::wstring_view selection) {
+    const std::wstring_view first = selection.substr(0, selection.find(L'\0'));
+    if (first.size() + 1 < selection.size() && selection[first.size() + 1] != L'\0') {
+        return std::wstring(first);
+    }
+    const std::size_t separator = first.find_last_of(L"\\/");
+    if (separator == std::wstring_view::npos) {
+        return std::wstring(first);
+    }
+    const bool root = separator == 0 || first[separator - 1] == L':';
+    return std::wstring(first.substr(0, root ? separator + 1 : separator));
 }
 
 // Description and pattern pairs, each ending in a zero, the list in a second one.
@@ -179,10 +174,19 @@ EPickOutcome CWin32Desktop::ShowOpenFileDialog(const COpenFileDialogRequest& req
         }
         // Windows leaves the selection's folder as the working folder; Wine
         // does not when a full path was typed. The shared end sees to it, and
-        // to whether the names still fit once they are in the code page.
+        // to whether the names still fit once they are in the code page. A
+        // folder whose name that code page cannot hold is set by its wide
+        // name; a file name it cannot hold still opens no file.
+        const std::wstring_view picked(names.data(), *length);
+        const std::wstring folder = GetSelectionFolder(picked);
+        const auto setFolder = [&folder](const std::string& narrowed) {
+            return SetWorkingFolder(narrowed) || SetCurrentDirectoryW(folder.c_str()) != FALSE;
+        };
+        const std::string narrowed = Narrow(picked);
         std::string problem;
         if (const std::optional<EPickOutcome> outcome =
-                FinishPick(UnpackSelection(Narrow(names, *length)), selection, problem)) {
+                FinishPick(UnpackSelection(std::vector<char>(narrowed.begin(), narrowed.end())),
+                           selection, problem, setFolder)) {
             return *outcome;
         }
         if (!problem.empty()) {
@@ -197,12 +201,12 @@ int CWin32Desktop::ShowMessageBox(const std::string& text, const std::string& ca
 }
 
 std::string CWin32Desktop::FindAssociatedProgram(const std::string& file) {
-    char program[MAX_PATH] = "";
-    // A failed lookup counts as no program, whatever it left in the buffer.
-    if (reinterpret_cast<INT_PTR>(FindExecutableA(file.c_str(), nullptr, program)) <= 32) {
-        return {};
-    }
-    return program;
+    // MAX_PATH characters hold every path the lookup gives; in bytes, UTF-8
+    // may need three for one of them.
+    wchar_t program[MAX_PATH] = L"";
+    // The buffer alone decides, whatever the lookup returns.
+    FindExecutableW(Widen(file).c_str(), nullptr, program);
+    return program[0] == L'\0' ? std::string() : ToProgramPath(program);
 }
 
 std::string CWin32Desktop::MakeParameterText(const std::vector<std::string>& files) {
@@ -218,7 +222,15 @@ std::string CWin32Desktop::MakeParameterText(const std::vector<std::string>& fil
 
 void CWin32Desktop::StartProgram(const std::string& program,
                                  const std::vector<std::string>& files) {
-    const std::string parameters = MakeParameterText(files);
+    // The installer may itself be an ANSI program, which would receive a
+    // character its code page cannot hold as '?': such a path goes in its
+    // short form, which the volume gives in characters of that code page.
+    const UINT installerCodePage = GetDatabaseCodePage();
+    std::vector<std::string> held;
+    for (const std::string& file : files) {
+        held.push_back(Narrow(MakeHeldPath(Widen(file), installerCodePage)));
+    }
+    const std::string parameters = MakeParameterText(held);
     SHELLEXECUTEINFOA start{};
     start.cbSize = sizeof start;
     start.fMask = SEE_MASK_FLAG_DDEWAIT;

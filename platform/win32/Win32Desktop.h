@@ -10,7 +10,9 @@
 // The Windows desktop: the common open-file dialog with the picker's icon and
 // captions on its frame, message boxes without an owner, and the shell's file
 // associations. The dialog is the wide one, its selection handed on in the
-// ANSI code page; a name the code page cannot hold arrives as one no file has.
+// ANSI code page (UTF-8 where the manifest's code page is in force); where
+// that code page cannot hold a name, a folder is set by its wide name, and a
+// file name arrives as one no file has.
 class CWin32Desktop : public CDesktop {
 public:
     EPickOutcome ShowOpenFileDialog(const COpenFileDialogRequest& request,

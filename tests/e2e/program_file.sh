@@ -1,8 +1,9 @@
 #!/bin/sh
 # Usage: program_file.sh OBJDUMP PROGRAM.exe MAJOR MINOR MANIFEST
-# The program file a user copies: no debug information in it, and the
-# oldest Windows it runs on stated where Windows reads it, and claimed in
-# its manifest as a system it was made for.
+# The program file a user copies: no debug information in it, the oldest
+# Windows it runs on stated where Windows reads it and claimed in its
+# manifest as a system it was made for, and that manifest linked in with
+# the UTF-8 code page that lets the ANSI calls carry every name.
 set -u
 objdump=$1
 program=$2
@@ -40,6 +41,9 @@ case "$major.$minor" in
 esac
 grep -q -i "supportedOS Id=\"{$guid}\"" "$manifest" ||
     fail "the manifest does not claim Windows $major.$minor"
+
+grep -a -q '<activeCodePage [^>]*>UTF-8</activeCodePage>' "$program" ||
+    fail "the program's manifest asks for no UTF-8 code page"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "$(basename "$program"): $(wc -c <"$program") bytes, Windows $major.$minor"

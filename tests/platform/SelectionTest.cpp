@@ -57,6 +57,26 @@ TEST(SelectionTest, FitsExactlyOrNotAtAll) {
     EXPECT_FALSE(PackSelection(kFolder, {single + "s"}, buffer));
 }
 
+// Counted as the wide dialog counts: a Greek letter is one character of two
+// bytes, an emoji two of four.
+TEST(SelectionTest, CapacityCountsCharactersNotBytes) {
+    const std::string alpha = "\xCE\xB1";
+    const std::string puzzle = "\xF0\x9F\xA7\xA9";
+    // The folder, its zero, the Greek name and the emoji with their zeros,
+    // and the closing zero.
+    std::string greek;
+    for (std::size_t i = 0; i < kCapacity - kFolder.size() - 1 - 1 - 2 - 1 - 1; ++i) {
+        greek += alpha;
+    }
+    std::vector<char> buffer(kCapacity);
+    ASSERT_TRUE(PackSelection(kFolder, {greek, puzzle}, buffer));
+    EXPECT_EQ(UnpackSelection(buffer),
+              (std::vector<std::string>{kFolder + kSep + greek, kFolder + kSep + puzzle}));
+    std::vector<char> untouched(kCapacity, 'u');
+    EXPECT_FALSE(PackSelection(kFolder, {greek + alpha, puzzle}, untouched));
+    EXPECT_EQ(untouched, std::vector<char>(kCapacity, 'u'));
+}
+
 TEST(SelectionTest, UnpackStopsAtTheBufferEnd) {
     EXPECT_TRUE(UnpackSelection(Buffer("")).empty());
     EXPECT_EQ(UnpackSelection(std::vector<char>(8, 'p')), std::vector<std::string>{"pppppppp"});

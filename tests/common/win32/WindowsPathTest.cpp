@@ -2,29 +2,17 @@
 #include <windows.h>
 
 #include "common/PathHelpers.h"
+#include "platform/PathRules.h"
 #include "platform/Selection.h"
 
 namespace {
 
-bool IsCodePage932LeadByte(unsigned char byte) {
-    return IsDBCSLeadByteEx(932, byte) != FALSE;
-}
-
-TEST(WindowsPathTest, Cp932TrailByteIsNeverABackslash) {
-    // 0x95 0x5C is one character in code page 932; its second byte is a backslash.
-    const std::string name = "C:\\P\\\x95\x5C.puz";
-    EXPECT_EQ(FindLastOf(name, "\\", IsCodePage932LeadByte), 4u);
-    EXPECT_EQ(FindLastOf("\x95\x5C\x95\x5C", "\\", IsCodePage932LeadByte), std::string::npos);
-    // Without the code page the same bytes do split.
-    EXPECT_EQ(FindLastOf(name, "\\", [](unsigned char) { return false; }), 6u);
-}
-
 TEST(WindowsPathTest, OnlyTheBackslashSeparatesFoldersButAnySeparatorEndsAName) {
-    EXPECT_EQ(StripPath("C:\\Puzzles\\Sunday.puz"), "Sunday.puz");
-    EXPECT_EQ(StripPath("C:Sunday.puz"), "C:Sunday.puz");
-    EXPECT_EQ(GetNamePart("C:Sunday.puz"), "Sunday.puz");
-    EXPECT_EQ(GetNamePart("C:\\Puzzles/Sunday.puz"), "Sunday.puz");
-    EXPECT_EQ(GetNamePart("\\\\server\\share\\a.puz"), "a.puz");
+    EXPECT_EQ(StripPath("C:\\Puzzles\\Sunday.puz", kPathRules), "Sunday.puz");
+    EXPECT_EQ(StripPath("C:Sunday.puz", kPathRules), "C:Sunday.puz");
+    EXPECT_EQ(GetNamePart("C:Sunday.puz", kPathRules), "Sunday.puz");
+    EXPECT_EQ(GetNamePart("C:\\Puzzles/Sunday.puz", kPathRules), "Sunday.puz");
+    EXPECT_EQ(GetNamePart("\\\\server\\share\\a.puz", kPathRules), "a.puz");
 }
 
 TEST(WindowsPathTest, SelectionInADriveRootIsNotDoubled) {

@@ -9,6 +9,7 @@
 #include "common/PathHelpers.h"
 #include "platform/BufferedWriter.h"
 #include "platform/File.h"
+#include "platform/PathRules.h"
 #include "platform/posix/DatabaseCodePage.h"
 #include "streamdb/StreamBlockArray.h"
 #include "tests/support/DatabaseCheck.h"
@@ -18,39 +19,59 @@ namespace {
 
 constexpr unsigned kWestern = 1252;
 
+// The name a database titled `title` goes by in `codePage`.
+std::string NameIn(unsigned codePage, const std::string& title) {
+    CDatabaseCodePage converter;
+    EXPECT_TRUE(converter.Open(codePage)) << codePage;
+    return MakeHandheldName(title, converter);
+}
+
 TEST(DatabaseCodePageTest, KeepsWhatTheCodePageHoldsAndMarksTheRest) {
-    EXPECT_EQ(ToCodePage("Sunday Puzzle", kWestern), "Sunday Puzzle");
-    EXPECT_EQ(ToCodePage("Caf\xC3\xA9 \xC3\x9C", kWestern), "Caf\xE9 \xDC");
+    EXPECT_EQ(NameIn(kWestern, "Sunday Puzzle"), "Sunday Puzzle");
+    EXPECT_EQ(NameIn(kWestern, "Caf\xC3\xA9 \xC3\x9C"), "Caf\xE9 \xDC");
     // The euro sign and curly quotes sit where only Windows-1252 has them.
-    EXPECT_EQ(ToCodePage("\xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D", kWestern), "\x80 \x93q\x94");
-    // One mark per character, whatever its length in UTF-8.
-    EXPECT_EQ(ToCodePage("\xE6\x97\xA5\xE6\x9C\xAC-\xF0\x9F\xA7\xA9-\xD0\x96", kWestern), "__-_-_");
-    EXPECT_EQ(ToCodePage("", kWestern), "");
+    EXPECT_EQ(NameIn(kWestern, "\xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D"), "\x80 \x93q\x94");
+    // One mark per character, whatever its length in UTF-8: x🧩 is x_.
+    EXPECT_EQ(NameIn(kWestern, "\xE6\x97\xA5\xE6\x9C\xAC-\xF0\x9F\xA7\xA9-\xD0\x96"), "__-_-_");
+    EXPECT_EQ(NameIn(kWestern, "x\xF0\x9F\xA7\xA9"), "x_");
+    // No look-alike: Ω is no 'O'.
+    EXPECT_EQ(NameIn(kWestern, "\xCE\xA9mega"), "_mega");
+    EXPECT_EQ(NameIn(kWestern, ""), "");
 }
 
 TEST(DatabaseCodePageTest, BytesThatAreNoUtf8AreMarkedOneByOne) {
-    EXPECT_EQ(ToCodePage("a\xFF"
-                         "b",
-                         kWestern),
+    EXPECT_EQ(NameIn(kWestern,
+                     "a\xFF"
+                     "b"),
               "a_b");
-    EXPECT_EQ(ToCodePage("\xE9t\xE9", kWestern), "_t_");      // Latin-1 bytes in a UTF-8 world
-    EXPECT_EQ(ToCodePage("end\xE2\x82", kWestern), "end__");  // a character cut off
-    EXPECT_EQ(ToCodePage("\xC3"
-                         "A\xC3\xA9",
-                         kWestern),
-              "_A\xE9");  // a lead byte without its trail
+    EXPECT_EQ(NameIn(kWestern, "\xE9t\xE9"), "_t_");      // Latin-1 bytes in a UTF-8 world
+    EXPECT_EQ(NameIn(kWestern, "end\xE2\x82"), "end__");  // a character cut off
+    EXPECT_EQ(NameIn(kWestern,
+                     "\xC3"
+                     "A\xC3\xA9"),
+              "_A\xE9");                                 // a lead byte without its trail
+    EXPECT_EQ(NameIn(kWestern, "\xE0\x80\x80"), "___");  // an overlong form
     // Bytes already in CP932 are no UTF-8 either.
-    EXPECT_EQ(ToCodePage("\x93\xFA\xE6\x97\xA5", 932), "__\x93\xFA");
+    EXPECT_EQ(NameIn(932, "\x93\xFA\xE6\x97\xA5"), "__\x93\xFA");
 }
 
 // Japanese, Simplified Chinese and Cyrillic are written whole below.
 TEST(DatabaseCodePageTest, EachCodePageWritesItsOwnBytes) {
     // 中文字, 한국어 and ไทย as a Windows PC of each language writes them.
-    EXPECT_EQ(ToCodePage("\xE4\xB8\xAD\xE6\x96\x87\xE5\xAD\x97", 950), "\xA4\xA4\xA4\xE5\xA6\x72");
-    EXPECT_EQ(ToCodePage("\xED\x95\x9C\xEA\xB5\xAD\xEC\x96\xB4", 949), "\xC7\xD1\xB1\xB9\xBE\xEE");
-    EXPECT_EQ(ToCodePage("\xE0\xB9\x84\xE0\xB8\x97\xE0\xB8\xA2", 874), "\xE4\xB7\xC2");
+    EXPECT_EQ(NameIn(950, "\xE4\xB8\xAD\xE6\x96\x87\xE5\xAD\x97"), "\xA4\xA4\xA4\xE5\xA6\x72");
+    EXPECT_EQ(NameIn(949, "\xED\x95\x9C\xEA\xB5\xAD\xEC\x96\xB4"), "\xC7\xD1\xB1\xB9\xBE\xEE");
+    EXPECT_EQ(NameIn(874, "\xE0\xB9\x84\xE0\xB8\x97\xE0\xB8\xA2"), "\xE4\xB7\xC2");
+    EXPECT_EQ(NameIn(1253, "\xCE\xA9mega"), "\xD9mega");
     // What one code page holds, another need not.
-    EXPECT_EQ(ToCodePage("\xD0\x9F-\xC3\xA9", 932), "\x84\x50-_");
+    EXPECT_EQ(NameIn(932, "\xD0\x9F-\xC3\xA9"), "\x84\x50-_");
+}
+
+// Without the system's tables only ASCII is known for sure.
+TEST(DatabaseCodePageTest, ConverterThatCannotBeOpenedKnowsOnlyAscii) {
+    CDatabaseCodePage converter;
+    EXPECT_FALSE(converter.Open(99999));
+    EXPECT_FALSE(converter.IsOpen());
+    EXPECT_EQ(MakeHandheldName("Caf\xC3\xA9 7", converter), "Caf_ 7");
 }
 
 // The locales as glibc names them; the code pages as Windows gives them.
@@ -197,8 +218,8 @@ TEST(DatabaseCodePageTest, TheCutNeverSplitsADoubleByteCharacter) {
 // them for the second byte of a character.
 TEST(DatabaseCodePageTest, PathsAreSplitAsUtf8WhateverTheDatabaseCodePage) {
     const CLocaleEnvironment locale("ja_JP.UTF-8");
-    EXPECT_EQ(StripPath("/home/\xE3\x81\x82/x.puz"), "x.puz");
-    EXPECT_EQ(GetNamePart("/home/\xE3\x81\x82/\xE3\x81\x82.puz"), "\xE3\x81\x82.puz");
+    EXPECT_EQ(StripPath("/home/\xE3\x81\x82/x.puz", kPathRules), "x.puz");
+    EXPECT_EQ(GetNamePart("/home/\xE3\x81\x82/\xE3\x81\x82.puz", kPathRules), "\xE3\x81\x82.puz");
     EXPECT_EQ(StripExtension("\xE3\x81\x82.puz"), "\xE3\x81\x82");
 }
 

@@ -77,6 +77,28 @@ TEST_F(PosixFileTest, NewFilesFollowTheMaskAndReplacementsKeepTheOldMode) {
     EXPECT_EQ(fs::status("old.pdb").permissions(), fs::perms(0640));
 }
 
+// The longest name a folder holds: the unfinished file's name, 33 bytes
+// longer, is cut to fit, at a whole character, and still names its database.
+TEST_F(PosixFileTest, UnfinishedFileOfTheLongestNameFitsAndNamesItsDatabase) {
+    std::string name = "a";
+    for (int i = 0; i < 125; ++i) {
+        name += "\xCE\xB1";  // α
+    }
+    name += ".pdb";
+    ASSERT_EQ(name.size(), 255u);
+    CFile file;
+    ASSERT_TRUE(file.OpenReplacement(name, CFile()));
+    ASSERT_TRUE(file.Write("new", 3));
+    const std::vector<std::string> during = ListFolder(m_folder.GetPath());
+    ASSERT_EQ(during.size(), 1u);
+    const std::string unfinished = during.front();
+    EXPECT_EQ(unfinished.size(), 255u - 1);  // the last two-byte letter no longer fits
+    EXPECT_EQ(unfinished.rfind("." + name.substr(0, 227) + ".quintar-unfinished-", 0), 0u)
+        << unfinished;
+    ASSERT_TRUE(file.Commit());
+    EXPECT_EQ(ListFolder(m_folder.GetPath()), std::vector<std::string>{name});
+}
+
 // SIGINT, SIGTERM and SIGHUP take the unfinished file with them, and still
 // end the program as they would have.
 TEST_F(PosixFileTest, EndingSignalRemovesTheUnfinishedFile) {

@@ -17,17 +17,6 @@ using namespace UserTexts;
 
 using Paths = std::vector<std::string>;
 
-// Greek capital omega: no character of code page 1252, whose best fit for it is 'O'.
-constexpr wchar_t kOmega[] = L"\u03A9";
-
-std::wstring Widen(const std::string& text) {
-    std::wstring wide(text.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                            static_cast<int>(wide.size()))));
-    return wide;
-}
-
 // Names that make, with `folder`, a selection of exactly `size` characters:
 // the folder, each name, a zero after each, and the zero that closes the list.
 Paths MakeNamesFilling(const std::string& folder, std::size_t size) {
@@ -127,21 +116,6 @@ TEST_F(PickerDialogTest, NameBoxLongerThanTheDialogCanBeTrustedWithIsTooSmall) {
     EXPECT_EQ(m_robot.GetSeen()[1].text, kTooManyFiles);
 }
 
-TEST_F(PickerDialogTest, FolderTheCodePageCannotHoldIsOneThatCannotBeOpened) {
-    const std::wstring folder = Widen(Folder()) + L"\\" + kOmega + L"mega";
-    fs::create_directory(folder);
-    WriteBytes(folder + L"\\a.puz", "a");
-    fs::create_directory(Folder() + "\\Omega");  // where the best fit would lead
-    WriteBytes(Folder() + "\\Omega\\a.puz", "other");
-
-    m_robot.Type({folder + L"\\a.puz"});
-    m_robot.Press(IDOK);
-    m_robot.Press(IDCANCEL);  // the picker stays open
-    EXPECT_FALSE(m_list.PickFiles(m_desktop, kTitle));
-    ASSERT_EQ(m_robot.GetSeen().size(), 3u);
-    EXPECT_EQ(m_robot.GetSeen()[1].text, kFolderClosed + Folder() + "\\?mega");
-}
-
 // The cut rule on buffers as a dialog may leave them.
 TEST(SelectionMeasureTest, ListMustBeClosedInsideTheBuffer) {
     using namespace std::string_literals;
@@ -190,31 +164,6 @@ TEST_F(PickerRunTest, SelectionOneCharacterOverTheBufferIsTooMany) {
     for (const auto& entry : fs::directory_iterator(Folder())) {
         EXPECT_NE(entry.path().extension(), ".pdb") << entry.path();
     }
-}
-
-TEST_F(PickerRunTest, NameTheCodePageCannotHoldIsNotOpenedAndNoOtherFileInItsPlace) {
-    const std::wstring omega = Widen(Folder()) + L"\\" + kOmega + L"mega.puz";
-    WriteBytes(omega, "omega");
-    WriteBytes(Folder() + "\\Omega.puz", "other");
-    ASSERT_EQ(ReadBytes(omega), "omega");  // two files, each with its own name
-    m_robot.Type(
-        {Widen(Folder()), L"\"a.puz\" \"" + std::wstring(kOmega) + L"mega.puz\" \"b c.puz\""});
-    m_robot.Press(IDOK);  // could not open
-    m_robot.Press(IDNO);  // install a.pdb?
-    m_robot.Type({omega});
-    m_robot.Press(IDOK);  // could not open
-    m_robot.Press(IDNO);  // install a.pdb?
-    m_robot.Press(IDCANCEL);
-    EXPECT_TRUE(m_app.RunConverter());
-
-    const auto& seen = m_robot.GetSeen();
-    ASSERT_EQ(seen.size(), 7u);
-    EXPECT_EQ(seen[1].text, kCouldNotOpen + "?mega.puz");
-    EXPECT_EQ(seen[4].text, kCouldNotOpen + "?mega.puz");
-    // The batch stops at the name: the file before it is converted, the one after is not.
-    EXPECT_EQ(m_app.GetConvertedFiles(), Paths{Folder() + "\\a.pdb"});
-    EXPECT_FALSE(fs::exists(Folder() + "\\Omega.pdb"));
-    EXPECT_FALSE(fs::exists(Folder() + "\\b c.pdb"));
 }
 
 }  // namespace
