@@ -1,6 +1,5 @@
 #include "streamdb/StreamBlockArray.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "platform/BufferedWriter.h"
@@ -13,10 +12,9 @@ namespace {
 
 constexpr std::size_t kDatabaseHeaderSize = 78;
 constexpr std::size_t kEntrySize = 8;
-// The record memory's first piece: a small puzzle's records; later pieces grow.
-constexpr std::size_t kFirstPieceSize = 16 * CStreamBlock::kRecordSize;
-// Records handed to the system in one gathered write: 4 MB.
-constexpr std::size_t kRecordsPerWrite = 1024;
+// The record pool takes memory from the system in pieces that grow to this
+// many records (64 MB), which the system backs with huge pages.
+constexpr std::size_t kMaxRecordsPerPiece = 16384;
 
 // Header fields: offsets into the header.
 constexpr std::size_t kNameField = 0;
@@ -47,7 +45,8 @@ void Put(unsigned char* at, T stored) {
 
 }  // namespace
 
-CStreamBlockArray::CStreamBlockArray() : m_recordMemory(kFirstPieceSize, &GetRecordMemory()) {}
+CStreamBlockArray::CStreamBlockArray()
+    : m_recordMemory({kMaxRecordsPerPiece, CStreamBlock::kRecordSize}, &GetRecordMemory()) {}
 
 void CStreamBlockArray::AddBlock(const unsigned char* bytes, std::size_t length) {
     auto block = std::make_unique<CStreamBlock>(m_recordMemory);
@@ -94,14 +93,9 @@ void CStreamBlockArray::WriteDatabase(CBufferedWriter& output, std::uint32_t tim
         offset += m_blocks[i]->GetSize();
     }
 
-    // Each block's own bytes, in record order; many records to a system call.
-    std::vector<CFile::CPiece> pieces;
-    for (std::size_t first = 0; first < m_blocks.size(); first += kRecordsPerWrite) {
-        const std::size_t end = std::min(m_blocks.size(), first + kRecordsPerWrite);
-        pieces.clear();
-        for (std::size_t i = first; i < end; ++i) {
-            pieces.push_back({m_blocks[i]->GetData(), m_blocks[i]->GetSize()});
-        }
-        output.WriteGathered(pieces);
+    // Each block's own bytes, in record order. They stay put until the writer
+    // is flushed, so it gathers them rather than copying them.
+    for (const auto& block : m_blocks) {
+        output.WriteLasting(block->GetData(), block->GetSize());
     }
 }
