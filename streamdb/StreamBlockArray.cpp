@@ -46,7 +46,7 @@ void Put(unsigned char* at, T stored) {
 }  // namespace
 
 CStreamBlockArray::CStreamBlockArray()
-    : m_recordMemory({kMaxRecordsPerPiece, CStreamBlock::kRecordSize}, &GetRecordMemory()) {}
+    : m_recordMemory(CStreamBlock::kRecordSize, kMaxRecordsPerPiece, GetRecordMemory()) {}
 
 void CStreamBlockArray::AddBlock(const unsigned char* bytes, std::size_t length) {
     auto block = std::make_unique<CStreamBlock>(m_recordMemory);
@@ -57,7 +57,7 @@ void CStreamBlockArray::AddBlock(const unsigned char* bytes, std::size_t length)
 void CStreamBlockArray::RemoveAll() {
     // Swapped out rather than cleared, so the pointer array goes too.
     std::vector<std::unique_ptr<CStreamBlock>>().swap(m_blocks);
-    m_recordMemory.release();
+    m_recordMemory.Release();
 }
 
 void CStreamBlockArray::WriteDatabase(CBufferedWriter& output) const {

@@ -6,6 +6,7 @@
 #include <memory_resource>
 #include <vector>
 
+#include "streamdb/RecordPool.h"
 #include "streamdb/StreamBlock.h"
 
 class CBufferedWriter;
@@ -37,6 +38,6 @@ private:
     // Where the blocks' buffers come from: a pool over large pieces of the
     // record memory, to which a block's FreeData returns its record for the
     // next one. Made before the blocks, gone after them.
-    std::pmr::unsynchronized_pool_resource m_recordMemory;
+    CRecordPool m_recordMemory;
     std::vector<std::unique_ptr<CStreamBlock>> m_blocks;
 };

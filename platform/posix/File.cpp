@@ -245,7 +245,9 @@ bool CFile::OpenReplacement(const std::string& name, CFile replaced) {
                           : !IsFreeName(name)) {
         return false;
     }
-    const std::string path = MakeFullPath(name);
+    // Every name is made before the file: once it exists, nothing may fail
+    // without taking it back.
+    std::string path = MakeFullPath(name);
     const std::string namePart = GetNamePart(path);
     std::string unfinished =
         path.substr(0, path.size() - namePart.size()) + MakeUnfinishedName(namePart) + "XXXXXX";
@@ -262,8 +264,8 @@ bool CFile::OpenReplacement(const std::string& name, CFile replaced) {
         }
         m_handle = fd;
     }
-    m_path = path;
-    m_unfinishedPath = unfinished;
+    m_path.swap(path);
+    m_unfinishedPath.swap(unfinished);
     std::swap(m_replacedHandle, replaced.m_handle);
 
     const int fd = static_cast<int>(m_handle);
