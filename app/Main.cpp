@@ -1,3 +1,7 @@
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "app/ConvertorApp.h"
 #include "platform/Startup.h"
 
@@ -5,7 +9,7 @@ namespace {
 
 int RunProgram() {
     PrepareProcess();
-    const std::unique_ptr<CDesktop> desktop = CreateDesktop();
+    const std::unique_ptr<CDesktop> desktop = ChooseDesktop();
     CConvertorApp app(*desktop);
     app.RunConverter();
     // Nothing of the run is reported through the exit status.
@@ -15,9 +19,6 @@ int RunProgram() {
 }  // namespace
 
 #ifdef _WIN32
-// Included after the code above: windows.h defines CreateDesktop as a macro.
-#include <windows.h>
-
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return RunProgram();
 }

@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fs::current_path(Sandbox());
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     std::ostringstream out;
-    CTerminalDesktop desktop(in, out, false);
+    CTerminalDesktop desktop(in, out, out, false);
     COpenFileDialogRequest request{"Title", {{"Across Lite (*.puz)", "*.puz"}}, 0, 0, "", ""};
     std::vector<char> selection(3072);
     if (desktop.ShowOpenFileDialog(request, selection) != EPickOutcome::kConfirmed) {

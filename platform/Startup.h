@@ -7,5 +7,6 @@
 // Settles how the process meets the system before the run starts.
 void PrepareProcess();
 
-// The desktop this process can show its dialogs on.
-std::unique_ptr<CDesktop> CreateDesktop();
+// The desktop this process can show its dialogs on. A start that cannot
+// show the dialogs it was built for says why on standard error.
+std::unique_ptr<CDesktop> ChooseDesktop();

@@ -23,9 +23,9 @@ private:
         if (memory == nullptr) {
             throw std::bad_alloc();
         }
-        // Advice only: without huge pages the memory serves just as well. A
-        // huge page at the end would be used in part, and all of it counted
-        // against the process: it is left out.
+        // Advice only, and Linux's (MADV_HUGEPAGE): without huge pages the
+        // memory serves just as well. A huge page at the end would be used in
+        // part, and all of it counted against the process: it is left out.
         madvise(memory, bytes / kHugePageSize * kHugePageSize, MADV_HUGEPAGE);
         return memory;
     }

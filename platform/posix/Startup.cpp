@@ -7,9 +7,13 @@
 #include <iostream>
 
 #include "platform/posix/Modules.h"
+#include "platform/posix/Notification.h"
 #include "platform/posix/TerminalDesktop.h"
 
 namespace {
+
+constexpr char kNoDialogs[] = "cannot show the dialogs: ";
+constexpr char kNoDialogsSummary[] = "Quintar Puzzle Convertor cannot show its dialogs";
 
 bool IsSet(const char* variable) {
     const char* value = std::getenv(variable);
@@ -25,13 +29,23 @@ void PrepareProcess() {
     signal(SIGPIPE, SIG_IGN);
 }
 
-std::unique_ptr<CDesktop> CreateDesktop() {
+std::unique_ptr<CDesktop> ChooseDesktop() {
+    const bool terminal = isatty(STDIN_FILENO) != 0;
     // GTK and its libraries are loaded only where a display may open: they
     // would add some 70 libraries and 11 MB to every terminal run.
     if (IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY")) {
-        if (std::unique_ptr<CDesktop> desktop = OpenGtkDesktop()) {
+        std::string problem;
+        if (std::unique_ptr<CDesktop> desktop = OpenGtkDesktop(problem)) {
             return desktop;
         }
+        // Started from a menu, the terminal dialogue would read the end of
+        // its input at once: the user would see nothing happen, and not why.
+        if (!problem.empty()) {
+            std::cerr << kErrorLinePrefix << kNoDialogs << problem << std::endl;
+            if (!terminal) {
+                ShowNotification(kNoDialogsSummary, problem);
+            }
+        }
     }
-    return std::make_unique<CTerminalDesktop>(std::cin, std::cout, isatty(STDIN_FILENO) != 0);
+    return std::make_unique<CTerminalDesktop>(std::cin, std::cout, std::cerr, terminal);
 }

@@ -23,6 +23,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kQuote = '"';
+constexpr char kNothingAnswered[] =
+    "standard input ended before the first answer: nothing was asked and nothing converted";
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -93,8 +95,9 @@ bool IsFolder(const std::string& name) {
 
 }  // namespace
 
-CTerminalDesktop::CTerminalDesktop(std::istream& in, std::ostream& out, bool typedEcho)
-    : m_in(in), m_out(out), m_typedEcho(typedEcho) {}
+CTerminalDesktop::CTerminalDesktop(std::istream& in, std::ostream& out, std::ostream& err,
+                                   bool typedEcho)
+    : m_in(in), m_out(out), m_err(err), m_typedEcho(typedEcho) {}
 
 std::vector<std::string> CTerminalDesktop::SplitSelectionLine(std::string_view line) {
     std::vector<std::string> names;
@@ -149,6 +152,10 @@ bool CTerminalDesktop::ReadLine(std::string& line) {
     if (!m_typedEcho || !read) {
         m_out << '\n';
     }
+    if (!read && !m_readBefore && !m_typedEcho) {
+        m_err << kErrorLinePrefix << kNothingAnswered << std::endl;
+    }
+    m_readBefore = true;
     if (!read) {
         return false;
     }

@@ -7,14 +7,19 @@
 
 #include "platform/Desktop.h"
 
+// What begins each line the program writes on standard error.
+constexpr char kErrorLinePrefix[] = "quintar-convertor: ";
+
 // The desktop as a line-oriented dialogue on a terminal or a pipe. Other
 // programs are found and started through the launcher module, loaded only
 // when they are asked for, after the conversion.
 class CTerminalDesktop : public CDesktop {
 public:
-    // `typedEcho` says whether a terminal shows what is typed on `in`, the
-    // closing newline included; piped input has nothing show it.
-    CTerminalDesktop(std::istream& in, std::ostream& out, bool typedEcho);
+    // `typedEcho` says whether `in` is a terminal, which shows what is typed,
+    // the closing newline included; piped input has nothing show it. Piped
+    // input that ends before its first line is said so on `err`: started
+    // from a menu, nothing else would tell the user why nothing happened.
+    CTerminalDesktop(std::istream& in, std::ostream& out, std::ostream& err, bool typedEcho);
 
     // Splits a line typed at the picker into file names. Blanks separate
     // names; double quotes keep blanks inside a name and are not part of it,
@@ -41,5 +46,7 @@ private:
 
     std::istream& m_in;
     std::ostream& m_out;
+    std::ostream& m_err;
     bool m_typedEcho;
+    bool m_readBefore = false;
 };

@@ -2,8 +2,6 @@
 
 #include <objbase.h>
 #include <windows.h>
-// The program's own function, not the macro for the system's CreateDesktopA.
-#undef CreateDesktop
 
 #include "platform/win32/Win32Desktop.h"
 
@@ -15,6 +13,6 @@ void PrepareProcess() {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 }
 
-std::unique_ptr<CDesktop> CreateDesktop() {
+std::unique_ptr<CDesktop> ChooseDesktop() {
     return std::make_unique<CWin32Desktop>();
 }

@@ -3,7 +3,8 @@
 # none of GTK and GIO mapped, and a Yes to the install question loads the
 # launcher module and GIO, never GTK; modules are taken from beside the
 # program only, and a program without them, or with broken ones, keeps to
-# the terminal dialogue without a word.
+# the terminal dialogue after one line on standard error that says why the
+# dialogs cannot be shown, and a notification where notify-send is there.
 set -u
 program=$1
 . "$(dirname "$0")/common.sh"
@@ -12,6 +13,14 @@ launcher_module=quintar-convertor-launcher.so
 for module in "$gtk_module" "$launcher_module"; do
     [ -f "$(dirname "$program")/$module" ] || fail "no $module beside the program"
 done
+
+# Stands in for notify-send, first on the path of every run: records its
+# arguments, one a line.
+mkdir -p "$work/bin"
+printf '#!/bin/sh\nprintf "%%s\\n" "$@" >"%s/notified"\n' "$work" >"$work/bin/notify-send"
+chmod +x "$work/bin/notify-send"
+PATH="$work/bin:$PATH"
+export PATH
 
 asks_to_install() { grep -q "installed to the handheld" "$work/terminal.out"; }
 maps_hold() { grep -q -F -- "$2" "/proc/$1/maps" 2>/dev/null; }
@@ -61,14 +70,39 @@ if [ -n "${DISPLAY:-}" ]; then
     fi
     kill -0 "$pid" 2>/dev/null || fail "display: ended without waiting for the picker"
     [ ! -s "$work/display.out" ] || fail "display: printed $(cat "$work/display.out")"
+    ! grep -q "cannot show the dialogs" "$work/display.err" || fail "display: $(cat "$work/display.err")"
     kill "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
 else
     echo "no display: the GTK start was not checked"
 fi
 
-# The program alone, with a display named: no module beside it is no error.
-# One in the working folder or on the library path is never taken.
+# expect_reason NAME TEXT: the run NAME said once, on standard error, that it
+# cannot show the dialogs, naming TEXT.
+expect_reason() {
+    [ "$(grep -c '^quintar-convertor: cannot show the dialogs: ' "$work/$1.err")" = 1 ] ||
+        fail "$1: no reason given once: $(cat "$work/$1.err")"
+    grep -q -F -- "$2" "$work/$1.err" || fail "$1: the reason does not name $2"
+}
+
+# alone NAME DISPLAY [ANSWERS]: runs the program beside no module but what
+# the case put there, from another folder, on the X display DISPLAY, with
+# ANSWERS on standard input or, without, /dev/null, as a menu starts it.
+alone() {
+    rm -f "$work/elsewhere/a.pdb" "$work/notified"
+    input=/dev/null
+    if [ $# -gt 2 ]; then
+        input="$work/$1.in"
+        printf '%b' "$3" >"$input"
+    fi
+    (cd "$work/elsewhere" && exec env -u WAYLAND_DISPLAY DISPLAY="$2" \
+        LD_LIBRARY_PATH="$work/elsewhere" timeout 20 "$alone" <"$input" >"$work/$1.out" \
+        2>"$work/$1.err") || fail "$1: exit status $?"
+}
+
+# The program alone, with a display named: the terminal dialogue serves,
+# after the reason. A module in the working folder or on the library path
+# is never taken.
 mkdir -p "$work/alone" "$work/elsewhere"
 cp "$program" "$work/alone/"
 alone="$work/alone/$(basename "$program")"
@@ -76,21 +110,43 @@ for module in "$gtk_module" "$launcher_module"; do
     printf 'not a module' >"$work/elsewhere/$module"
 done
 printf 'x' >"$work/elsewhere/a.puz"
-(cd "$work/elsewhere" && printf 'a.puz\nyes\n' | DISPLAY=${DISPLAY:-:99} \
-    LD_LIBRARY_PATH="$work/elsewhere" timeout 20 "$alone" >"$work/alone.out" 2>"$work/alone.err") ||
-    fail "alone: exit status $?"
+display=${DISPLAY:-:99}
+alone alone "$display" 'a.puz\nyes\n'
 expect_database "$work/elsewhere/a.pdb" "$work/elsewhere/a.puz"
-[ ! -s "$work/alone.err" ] || fail "alone: reported $(cat "$work/alone.err")"
+expect_reason alone "no $gtk_module in $work/alone or "
+[ "$(wc -l <"$work/alone.err")" = 1 ] || fail "alone: more than the reason"
 
-# Broken modules beside the program: the terminal dialogue serves, the Yes
-# finds no installer, and nothing is said of either.
+# Started from a menu: nothing to read. The reason, then that nothing was
+# done, and the reason as a notification too.
+alone menu "$display"
+expect_reason menu "no $gtk_module in $work/alone or "
+grep -q "standard input ended before the first answer" "$work/menu.err" ||
+    fail "menu: the end of input was not said"
+if [ -f "$work/notified" ]; then
+    grep -q -F "no $gtk_module in $work/alone or " "$work/notified" ||
+        fail "menu: the notification lacks the reason: $(cat "$work/notified")"
+else
+    fail "menu: no notification"
+fi
+
+# Broken modules beside the program: the reason is the loader's; the Yes
+# finds no installer, and says nothing of it.
 for module in "$gtk_module" "$launcher_module"; do
     printf 'not a module' >"$work/alone/$module"
 done
-rm -f "$work/elsewhere/a.pdb"
-(cd "$work/elsewhere" && printf 'a.puz\nyes\n' | DISPLAY=${DISPLAY:-:99} timeout 20 "$alone" \
-    >"$work/broken.out" 2>"$work/broken.err") || fail "broken: exit status $?"
+alone broken "$display" 'a.puz\nyes\n'
 expect_database "$work/elsewhere/a.pdb" "$work/elsewhere/a.puz"
-[ ! -s "$work/broken.err" ] || fail "broken: reported $(cat "$work/broken.err")"
+expect_reason broken "$work/alone/$gtk_module"
+[ "$(wc -l <"$work/broken.err")" = 1 ] || fail "broken: more than the reason"
+
+# A module that needs a library the system lacks: the library is named.
+sed 's/libgtk-3\.so\.0/libgtk-9.so.0/' "$(dirname "$program")/$gtk_module" >"$work/alone/$gtk_module"
+alone library "$display"
+expect_reason library "$work/alone/$gtk_module: libgtk-9.so.0"
+
+# The module loads, but no display opens: the display is named.
+cp "$(dirname "$program")/$gtk_module" "$work/alone/"
+alone closed :65000
+expect_reason closed "no display opens (DISPLAY=:65000)"
 
 report

@@ -4,13 +4,16 @@ set -u
 program=$1
 . "$(dirname "$0")/common.sh"
 
-# Exit at the first picker, with standard input closed.
+# Exit at the first picker, with standard input closed: one line on standard
+# error says that nothing was done.
 mkdir -p "$work/cancel"
-(cd "$work/cancel" && timeout 20 "$program" </dev/null >"$work/cancel.out" 2>&1) ||
+(cd "$work/cancel" && timeout 20 "$program" </dev/null >"$work/cancel.out" 2>"$work/cancel.err") ||
     fail "cancel: exit status $?"
 expect_text cancel "Quintar Puzzle Convertor"
 expect_text cancel "Files of type: Across Lite (*.puz)"
 [ -z "$(ls -A "$work/cancel")" ] || fail "cancel: files were written"
+[ "$(cat "$work/cancel.err")" = "quintar-convertor: standard input ended before the first \
+answer: nothing was asked and nothing converted" ] || fail "cancel: said $(cat "$work/cancel.err")"
 
 # Two puzzles, one with a blank in its name; install question answered.
 mkdir -p "$work/convert"
@@ -23,6 +26,7 @@ run convert 'a.puz "Sunday Puzzle.puz"\nyes\n'
     fail "convert: type and creator"
 [ "$(head -c 13 "$work/convert/Sunday Puzzle.pdb")" = "Sunday Puzzle" ] || fail "convert: name"
 expect_text convert "Do you want them to be installed to the handheld"
+[ ! -s "$work/convert.err" ] || fail "convert: said $(cat "$work/convert.err")"
 # Nothing echoes piped answers: the program ends its last line itself.
 [ "$(tail -c 1 "$work/convert.out" | od -An -c | tr -d ' ')" = '\n' ] ||
     fail "convert: the output does not end in a newline"

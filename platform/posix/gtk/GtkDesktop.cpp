@@ -4,8 +4,6 @@
 
 #include <optional>
 
-#include "platform/Selection.h"
-#include "platform/posix/Modules.h"
 #include "platform/posix/gio/GObjectPtr.h"
 #include "quintar_icons.h"
 
@@ -82,23 +80,34 @@ std::string MakeButtonLabel(const std::string& caption, const char* fallback) {
     return label;
 }
 
-// The desktops' own filter rule decides, on the file's own name: GTK's
-// patterns would know no case and hide names that are not UTF-8.
-gboolean IsShown(const GtkFileFilterInfo* info, gpointer patterns) {
+// Which files a filter shows: the desktops' own rule decides, on the file's
+// own name, since GTK's patterns would know no case and hide names that are
+// not UTF-8. The filter owns it.
+struct CShownFiles {
+    const CProgramServices& program;
+    std::string patterns;
+};
+
+gboolean IsShown(const GtkFileFilterInfo* info, gpointer data) {
     if (info->filename == nullptr) {
         return FALSE;
     }
+    const auto& shown = *static_cast<const CShownFiles*>(data);
     const TGString name(g_path_get_basename(info->filename));
-    return MatchesFilter(name.get(), *static_cast<const std::string*>(patterns)) ? TRUE : FALSE;
+    return shown.program.MatchesFilter(name.get(), shown.patterns) ? TRUE : FALSE;
 }
 
-// `patterns` is the request's own, which outlives the dialog.
-void AddFilter(GtkFileChooser* chooser, const std::string& description,
-               const std::string& patterns) {
+void DeleteShownFiles(gpointer data) {
+    std::unique_ptr<CShownFiles>(static_cast<CShownFiles*>(data));
+}
+
+void AddFilter(GtkFileChooser* chooser, const CProgramServices& program,
+               const std::string& description, const std::string& patterns) {
     GtkFileFilter* filter = gtk_file_filter_new();
     gtk_file_filter_set_name(filter, description.c_str());
-    gtk_file_filter_add_custom(filter, GTK_FILE_FILTER_FILENAME, IsShown,
-                               const_cast<std::string*>(&patterns), nullptr);
+    gtk_file_filter_add_custom(
+        filter, GTK_FILE_FILTER_FILENAME, IsShown,
+        std::make_unique<CShownFiles>(CShownFiles{program, patterns}).release(), DeleteShownFiles);
     gtk_file_chooser_add_filter(chooser, filter);
 }
 
@@ -164,12 +173,12 @@ int RunMessage(GtkWindow* parent, const std::string& text, const std::string& ca
 
 }  // namespace
 
-std::unique_ptr<CGtkDesktop> CGtkDesktop::Open() {
+std::unique_ptr<CGtkDesktop> CGtkDesktop::Open(const CProgramServices& program) {
     if (!gtk_init_check(nullptr, nullptr)) {
         return nullptr;
     }
     SetDefaultIcons();
-    return std::make_unique<CGtkDesktop>(CDisplayOpened{});
+    return std::make_unique<CGtkDesktop>(CDisplayOpened{}, program);
 }
 
 EPickOutcome CGtkDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& request,
@@ -186,7 +195,7 @@ EPickOutcome CGtkDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& reque
     gtk_file_chooser_set_select_multiple(chooser, (request.flags & kOfnAllowMultiSelect) != 0);
     gtk_file_chooser_set_local_only(chooser, TRUE);
     for (const auto& filter : request.filters) {
-        AddFilter(chooser, filter.first, filter.second);
+        AddFilter(chooser, m_program, filter.first, filter.second);
     }
     // Left alone, the chooser would open on recently used files.
     const TGString workingFolder(g_get_current_dir());
@@ -198,7 +207,7 @@ EPickOutcome CGtkDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& reque
         }
         std::string problem;
         if (const std::optional<EPickOutcome> outcome =
-                FinishPick(GetSelectedPaths(chooser), selection, problem)) {
+                m_program.FinishPick(GetSelectedPaths(chooser), selection, problem)) {
             return *outcome;
         }
         if (!problem.empty()) {
@@ -213,14 +222,9 @@ int CGtkDesktop::ShowMessageBox(const std::string& text, const std::string& capt
 }
 
 std::string CGtkDesktop::FindAssociatedProgram(const std::string& file) {
-    return FindDefaultApplication(file);
+    return m_program.FindDefaultApplication(file);
 }
 
 void CGtkDesktop::StartProgram(const std::string& program, const std::vector<std::string>& files) {
-    LaunchApplication(program, files);
-}
-
-// The module's entry point.
-extern "C" CDesktop* QuintarOpenGtkDesktop(unsigned version) {
-    return version == kModuleVersion ? CGtkDesktop::Open().release() : nullptr;
+    m_program.LaunchApplication(program, files);
 }

@@ -5,17 +5,19 @@
 #include <vector>
 
 #include "platform/Desktop.h"
+#include "platform/posix/ModuleInterface.h"
 
-// The desktop as GTK 3 dialogs on a graphical display; other programs are
-// found and started through the launcher module.
+// The desktop as GTK 3 dialogs on a graphical display. The end of a pick,
+// filter matching and the launcher are the program's, reached through
+// `program`, which outlives the desktop.
 class CGtkDesktop : public CDesktop {
     struct CDisplayOpened {};
 
 public:
     // The GTK desktop when a display opens; null when none does.
-    static std::unique_ptr<CGtkDesktop> Open();
+    static std::unique_ptr<CGtkDesktop> Open(const CProgramServices& program);
 
-    explicit CGtkDesktop(CDisplayOpened) {}
+    CGtkDesktop(CDisplayOpened, const CProgramServices& program) : m_program(program) {}
 
     EPickOutcome ShowOpenFileDialog(const COpenFileDialogRequest& request,
                                     std::vector<char>& selection) override;
@@ -23,4 +25,7 @@ public:
                        unsigned style) override;
     std::string FindAssociatedProgram(const std::string& file) override;
     void StartProgram(const std::string& program, const std::vector<std::string>& files) override;
+
+private:
+    const CProgramServices& m_program;
 };

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/posix/Modules.h"
+#include "platform/posix/gio/GioLauncher.h"
 #include "tests/support/TestFiles.h"
 
 namespace fs = std::filesystem;
@@ -61,7 +61,7 @@ bool WaitFor(const fs::path& path) {
 class FreedesktopLauncherTest : public ::testing::Test {
 protected:
     void LaunchApplication(const std::string& entry, const Lines& files) {
-        QuintarGetLauncher(kModuleVersion)->LaunchApplication(entry, files);
+        CGioLauncher().LaunchApplication(entry, files);
     }
     // A desktop entry for the recorder whose Exec line is `exec` + " %F".
     std::string MakeEntry(const std::string& exec) {

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "app/ConvertorApp.h"
+#include "platform/posix/Modules.h"
 #include "platform/posix/gtk/GtkDesktop.h"
 #include "tests/support/DatabaseCheck.h"
 #include "tests/support/TestFiles.h"
@@ -120,7 +121,7 @@ protected:
         // The checks look at the X display, and the user's settings stay untouched.
         setenv("GDK_BACKEND", "x11", 1);
         setenv("GSETTINGS_BACKEND", "memory", 1);
-        m_desktop = CGtkDesktop::Open();
+        m_desktop = CGtkDesktop::Open(GetProgramServices());
         ASSERT_TRUE(m_desktop) << "the display " << display << " does not open";
         ASSERT_TRUE(m_probe.IsConnected());
     }

@@ -33,22 +33,23 @@ TEST(SelectionLineTest, SplitsOnBlanksAndKeepsQuotedBlanks) {
 
 class TerminalDesktopTest : public ::testing::Test {
 protected:
-    EPickOutcome Pick(const std::string& typed) {
+    EPickOutcome Pick(const std::string& typed, bool typedEcho = false) {
         m_in.str(typed);
         m_in.clear();
-        CTerminalDesktop desktop(m_in, m_out, false);
+        CTerminalDesktop desktop(m_in, m_out, m_err, typedEcho);
         return desktop.ShowOpenFileDialog(m_request, m_selection);
     }
     int Ask(const std::string& typed, unsigned style, bool typedEcho = false) {
         m_in.str(typed);
         m_in.clear();
-        CTerminalDesktop desktop(m_in, m_out, typedEcho);
+        CTerminalDesktop desktop(m_in, m_out, m_err, typedEcho);
         return desktop.ShowMessageBox("Question?\nReally?", "Caption", style);
     }
 
     CTempFolder m_folder;
     std::istringstream m_in;
     std::ostringstream m_out;
+    std::ostringstream m_err;
     std::vector<char> m_selection = std::vector<char>(3072);
     COpenFileDialogRequest m_request{"Title", {{kFilter, "*.puz"}}, 0, 128, kConvert, kExit};
 };
@@ -104,8 +105,28 @@ TEST_F(TerminalDesktopTest, NameAsShownIsTheNameTyped) {
     }
 }
 
-TEST_F(TerminalDesktopTest, EndOfInputIsExit) {
-    EXPECT_EQ(Pick(""), EPickOutcome::kCancelled);
+// Started from a menu, input ends at once: one line says why nothing
+// happened. A terminal's end of input is the user's own doing, and input
+// that answered once was a script's.
+TEST_F(TerminalDesktopTest, EndOfInputIsExitAndSaidOnceWhereNothingWasAnswered) {
+    const std::string said =
+        "quintar-convertor: standard input ended before the first answer: "
+        "nothing was asked and nothing converted\n";
+    m_in.clear();
+    CTerminalDesktop desktop(m_in, m_out, m_err, false);
+    EXPECT_EQ(desktop.ShowOpenFileDialog(m_request, m_selection), EPickOutcome::kCancelled);
+    EXPECT_EQ(desktop.ShowMessageBox("Question?", "Caption", kMbYesNo), kIdNo);
+    EXPECT_EQ(m_err.str(), said);
+
+    fs::create_directory("sub");
+    const std::vector<std::pair<std::string, bool>> quiet{
+        {"", true}, {"sub\n", false}, {"\n", false}};
+    for (const auto& [typed, typedEcho] : quiet) {
+        m_err.str("");
+        EXPECT_EQ(Pick(typed, typedEcho), EPickOutcome::kCancelled);
+        EXPECT_EQ(m_err.str(), "") << typed;
+    }
+    EXPECT_EQ(m_out.str().find("quintar-convertor:"), std::string::npos);
 }
 
 TEST_F(TerminalDesktopTest, ConfirmedNamesLandInTheBufferAndMoveTheWorkingFolder) {

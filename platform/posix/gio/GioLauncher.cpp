@@ -1,10 +1,10 @@
-// The launcher module: GIO finds and starts the handheld installer.
+#include "platform/posix/gio/GioLauncher.h"
+
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 #include <signal.h>
 #include <unistd.h>
 
-#include "platform/posix/Modules.h"
 #include "platform/posix/gio/GObjectPtr.h"
 
 namespace {
@@ -22,13 +22,6 @@ void DetachChild(gpointer) {
     signal(SIGPIPE, SIG_DFL);
     signal(SIGXFSZ, SIG_DFL);
 }
-
-class CGioLauncher final : public CLauncher {
-public:
-    std::string FindDefaultApplication(const std::string& file) const override;
-    void LaunchApplication(const std::string& entry,
-                           const std::vector<std::string>& files) const override;
-};
 
 }  // namespace
 
@@ -67,10 +60,4 @@ void CGioLauncher::LaunchApplication(const std::string& entry,
     g_desktop_app_info_launch_uris_as_manager(application.get(), list, nullptr, kSpawnFlags,
                                               DetachChild, nullptr, nullptr, nullptr, nullptr);
     g_list_free(list);
-}
-
-// The module's entry point.
-extern "C" const CLauncher* QuintarGetLauncher(unsigned version) {
-    static const CGioLauncher launcher;
-    return version == kModuleVersion ? &launcher : nullptr;
 }
