@@ -47,6 +47,11 @@ void CConvertorApp::WriteDatabaseOf(CFile& input, const std::string& inputName,
     } catch (const std::bad_alloc&) {
         // A puzzle this machine cannot hold is too large for it.
     }
+    // Bytes read while another program saved the puzzle may mix two versions
+    // of it: only those of one moment make a database.
+    if (filled == EFillResult::kFilled && !input.IsUnchanged()) {
+        filled = EFillResult::kReadFailed;
+    }
     if (filled != EFillResult::kFilled) {
         blocks.RemoveAll();
         ShowFailure(filled == EFillResult::kReadFailed ? kCouldNotReadMessage : kTooLargeMessage,

@@ -10,7 +10,7 @@ namespace {
 
 // Every signal whose default ends the program, but those that report its
 // own faults (SEGV, BUS, FPE, ILL, ABRT, TRAP), which the sanitizers answer.
-constexpr int kEndingSignals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT, SIGALRM,   SIGUSR1,
+constexpr int kEndingSignals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT,   SIGALRM, SIGUSR1,
                                   SIGUSR2, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF};
 constexpr std::size_t kMaxListed = 8;
 

@@ -1,6 +1,5 @@
 #include "platform/File.h"
 
-
 #include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>

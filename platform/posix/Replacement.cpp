@@ -96,7 +96,8 @@ void MakeEnding(std::string& path) {
     if (getrandom(random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
         timespec now{};
         clock_gettime(CLOCK_REALTIME, &now);
-        const auto seed = static_cast<unsigned long>(now.tv_nsec) ^ static_cast<unsigned long>(getpid());
+        const auto seed =
+            static_cast<unsigned long>(now.tv_nsec) ^ static_cast<unsigned long>(getpid());
         for (std::size_t i = 0; i < sizeof random; ++i) {
             random[i] = static_cast<unsigned char>(seed >> (i * 5));
         }
@@ -285,7 +286,8 @@ bool CopyBytes(int from, int to, off_t size) {
             return false;
         }
         for (ssize_t put = 0; put < got;) {
-            const ssize_t wrote = pwrite(to, piece + put, static_cast<std::size_t>(got - put), at + put);
+            const ssize_t wrote =
+                pwrite(to, piece + put, static_cast<std::size_t>(got - put), at + put);
             if (wrote < 0 && errno == EINTR) {
                 continue;
             }

@@ -34,16 +34,6 @@ TEST_F(BufferedStreamTest, ReaderDeliversTheFileInOrderWhateverThePieces) {
     EXPECT_EQ(reader.Read(&got[0], 5000), 0u);
 }
 
-TEST_F(BufferedStreamTest, ReaderReportsAFailedRead) {
-    WriteBytes("out.pdb", "x");
-    CFile file;
-    ASSERT_TRUE(file.Open("out.pdb", CFile::EOpenMode::kWriteExisting));
-    CBufferedReader reader(file);
-    char buffer[8192];
-    EXPECT_EQ(reader.Read(buffer, sizeof buffer), 0u);
-    EXPECT_TRUE(reader.HasFailed());
-}
-
 // Lasting pieces are written from where they are, copies from the buffer:
 // whatever the mix, and past the most gathered in one system call, the file
 // holds them in the order they were handed over.
