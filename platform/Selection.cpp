@@ -118,8 +118,8 @@ std::vector<std::string> UnpackSelection(const std::vector<char>& buffer) {
 }
 
 std::optional<EPickOutcome> FinishPick(const std::vector<std::string>& paths,
-                                       std::vector<char>& selection, std::string& problem) {
-    problem.clear();
+                                       std::vector<char>& selection, CMessageText& problem) {
+    problem = CMessageText("");
     std::string folder;
     std::vector<std::string> names;
     for (const std::string& path : paths) {
@@ -141,7 +141,7 @@ std::optional<EPickOutcome> FinishPick(const std::vector<std::string>& paths,
         return EPickOutcome::kBufferTooSmall;
     }
     if (!SetWorkingFolder(folder)) {
-        problem = kFolderClosedMessage + folder;
+        problem = CMessageText(kFolderClosedMessage, folder);
         return std::nullopt;
     }
     return EPickOutcome::kConfirmed;

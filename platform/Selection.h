@@ -31,7 +31,7 @@ std::vector<std::string> UnpackSelection(const std::vector<char>& buffer);
 // must stay open, with `problem` telling the user why (or empty when there
 // is nothing to say).
 std::optional<EPickOutcome> FinishPick(const std::vector<std::string>& paths,
-                                       std::vector<char>& selection, std::string& problem);
+                                       std::vector<char>& selection, CMessageText& problem);
 
 // Whether a dialog filtering by `patterns` shows the file `name`: patterns
 // are separated by ';', '*' and '?' are wildcards, letters match without

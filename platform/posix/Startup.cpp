@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "platform/posix/DescriptorInput.h"
 #include "platform/posix/Modules.h"
 #include "platform/posix/Notification.h"
 #include "platform/posix/TerminalDesktop.h"
@@ -47,5 +48,7 @@ std::unique_ptr<CDesktop> ChooseDesktop() {
             }
         }
     }
-    return std::make_unique<CTerminalDesktop>(std::cin, std::cout, std::cerr, terminal);
+    static CDescriptorInput input(STDIN_FILENO);
+    static std::istream in(&input);
+    return std::make_unique<CTerminalDesktop>(in, std::cout, std::cerr, terminal);
 }

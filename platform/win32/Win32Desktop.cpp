@@ -180,20 +180,21 @@ EPickOutcome CWin32Desktop::ShowOpenFileDialog(const COpenFileDialogRequest& req
         // Windows leaves the selection's folder as the working folder; Wine
         // does not when a full path was typed. The shared end sees to it, and
         // to whether the names still fit once they are in the code page.
-        std::string problem;
+        CMessageText problem("");
         if (const std::optional<EPickOutcome> outcome =
                 FinishPick(UnpackSelection(Narrow(names, *length)), selection, problem)) {
             return *outcome;
         }
-        if (!problem.empty()) {
+        if (!problem.IsEmpty()) {
             ShowMessageBox(problem, request.title, MB_OK | MB_ICONSTOP);
         }
     }
 }
 
-int CWin32Desktop::ShowMessageBox(const std::string& text, const std::string& caption,
+int CWin32Desktop::ShowMessageBox(const CMessageText& text, const std::string& caption,
                                   unsigned style) {
-    return MessageBoxA(nullptr, text.c_str(), caption.c_str(), style);
+    // Windows' message box wraps a long name and shows every name as it is.
+    return MessageBoxA(nullptr, text.Join().c_str(), caption.c_str(), style);
 }
 
 std::string CWin32Desktop::FindAssociatedProgram(const std::string& file) {

@@ -139,10 +139,11 @@ CMessageLook GetMessageLook(unsigned style) {
     }
 }
 
-int RunMessage(GtkWindow* parent, const std::string& text, const std::string& caption,
+int RunMessage(GtkWindow* parent, const CMessageText& message, const std::string& caption,
                unsigned style) {
     const bool yesNo = (style & kMbButtonMask) == kMbYesNo;
     const CMessageLook look = GetMessageLook(style);
+    const std::string text = message.Join();
     const CDialog dialog(gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, look.type,
                                                 yesNo ? GTK_BUTTONS_YES_NO : GTK_BUTTONS_OK, "%s",
                                                 text.c_str()));
@@ -205,18 +206,18 @@ EPickOutcome CGtkDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& reque
         if (dialog.Run() != GTK_RESPONSE_ACCEPT) {
             return EPickOutcome::kCancelled;
         }
-        std::string problem;
+        CMessageText problem("");
         if (const std::optional<EPickOutcome> outcome =
                 m_program.FinishPick(GetSelectedPaths(chooser), selection, problem)) {
             return *outcome;
         }
-        if (!problem.empty()) {
+        if (!problem.IsEmpty()) {
             RunMessage(window, problem, request.title, kMbOk | kMbIconStop);
         }
     }
 }
 
-int CGtkDesktop::ShowMessageBox(const std::string& text, const std::string& caption,
+int CGtkDesktop::ShowMessageBox(const CMessageText& text, const std::string& caption,
                                 unsigned style) {
     return RunMessage(nullptr, text, caption, style);
 }
