@@ -60,13 +60,19 @@ for percent in 5 20 40 60 80 95; do
 done
 
 # SIGKILL cannot be caught: what it leaves behind goes with the next
-# conversion to the same database.
+# conversion to the same database. Killed at later and later moments until
+# it leaves something.
+for percent in 20 30 40 50 60 70 80; do
+    rm -f "$folder/in.pdb"
+    (cd "$folder" && printf 'in.puz\nno\n' | exec "$program" >/dev/null 2>&1) &
+    pid=$!
+    sleep "$(awk -v t="$took" -v p="$percent" 'BEGIN {printf "%.3f", t * p / 100 / 1e6}')"
+    pkill -KILL -P "$pid" 2>/dev/null || kill -KILL "$pid" 2>/dev/null
+    wait "$pid"
+    [ -z "$(ls -A "$folder" | grep -v -x -e in.puz -e in.pdb)" ] || break
+done
+[ -n "$(ls -A "$folder" | grep -v -x -e in.puz -e in.pdb)" ] || fail "SIGKILL: never left a file"
 rm -f "$folder/in.pdb"
-(cd "$folder" && printf 'in.puz\nno\n' | exec "$program" >/dev/null 2>&1) &
-pid=$!
-sleep "$(awk -v t="$took" 'BEGIN {printf "%.3f", t * 0.6 / 1e6}')"
-pkill -KILL -P "$pid" 2>/dev/null || kill -KILL "$pid" 2>/dev/null
-wait "$pid"
 run signals 'in.puz\nno\n'
 left=$(ls -A "$folder" | grep -v -x -e in.puz -e in.pdb)
 [ -z "$left" ] || fail "SIGKILL: the next conversion left $left"
