@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <iostream>
 
 #include "platform/posix/DescriptorInput.h"
@@ -28,6 +29,9 @@ void PrepareProcess() {
     // user, rather than end the process with a half-written database.
     signal(SIGXFSZ, SIG_IGN);
     signal(SIGPIPE, SIG_IGN);
+    // The time zone is read now, while descriptors are free: a conversion
+    // that found none to read it with would stamp its database in UTC.
+    tzset();
 }
 
 std::unique_ptr<CDesktop> ChooseDesktop() {
