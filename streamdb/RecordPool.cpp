@@ -5,16 +5,15 @@
 
 namespace {
 
-constexpr std::size_t kFirstPieceRecords = 16;
 constexpr std::size_t kPieceAlignment = alignof(std::max_align_t);
 
 }  // namespace
 
-CRecordPool::CRecordPool(std::size_t recordSize, std::size_t maxRecordsPerPiece,
+CRecordPool::CRecordPool(std::size_t recordSize, const CPieceSizes& pieces,
                          std::pmr::memory_resource& upstream)
     : m_recordSize(std::max(recordSize, sizeof(CFreeRecord))),
-      m_maxRecordsPerPiece(maxRecordsPerPiece),
-      m_nextPieceRecords(std::min(kFirstPieceRecords, maxRecordsPerPiece)),
+      m_pieceSizes(pieces),
+      m_nextPieceRecords(pieces.firstRecords),
       m_upstream(upstream) {}
 
 CRecordPool::~CRecordPool() {
@@ -28,7 +27,7 @@ void CRecordPool::Release() {
     m_pieces.clear();
     m_next = m_end = nullptr;
     m_free = nullptr;
-    m_nextPieceRecords = std::min(kFirstPieceRecords, m_maxRecordsPerPiece);
+    m_nextPieceRecords = m_pieceSizes.firstRecords;
 }
 
 bool CRecordPool::IsRecord(std::size_t bytes, std::size_t alignment) const {
@@ -52,7 +51,9 @@ void* CRecordPool::do_allocate(std::size_t bytes, std::size_t alignment) {
         m_pieces.push_back({memory, size});
         m_next = static_cast<unsigned char*>(memory);
         m_end = m_next + size;
-        m_nextPieceRecords = std::min(m_nextPieceRecords * 2, m_maxRecordsPerPiece);
+        m_nextPieceRecords = m_pieces.size() == 1
+                                 ? m_pieceSizes.secondRecords
+                                 : std::min(m_nextPieceRecords * 2, m_pieceSizes.mostRecords);
     }
     void* const record = m_next;
     m_next += m_recordSize;

@@ -4,13 +4,20 @@
 #include <memory_resource>
 #include <vector>
 
-// Records of one size, carved from pieces of an upstream memory that grow up
-// to a limit; a record given back is kept for the next one asked for. Unlike
-// the standard pools it stays whole when the upstream runs out of memory:
-// every request then fails with std::bad_alloc and nothing else changes.
+// Records of one size, carved from pieces of an upstream memory: a first
+// piece, then pieces that double from a second size up to a third; a record
+// given back is kept for the next one asked for. Unlike the standard pools
+// it stays whole when the upstream runs out of memory: the request then
+// fails with std::bad_alloc and nothing else changes.
 class CRecordPool final : public std::pmr::memory_resource {
 public:
-    CRecordPool(std::size_t recordSize, std::size_t maxRecordsPerPiece,
+    struct CPieceSizes {
+        std::size_t firstRecords;
+        std::size_t secondRecords;
+        std::size_t mostRecords;
+    };
+
+    CRecordPool(std::size_t recordSize, const CPieceSizes& pieces,
                 std::pmr::memory_resource& upstream);
     ~CRecordPool() override;
     CRecordPool(const CRecordPool&) = delete;
@@ -35,7 +42,7 @@ private:
     bool IsRecord(std::size_t bytes, std::size_t alignment) const;
 
     std::size_t m_recordSize;
-    std::size_t m_maxRecordsPerPiece;
+    CPieceSizes m_pieceSizes;
     std::size_t m_nextPieceRecords;
     std::pmr::memory_resource& m_upstream;
     std::vector<CPiece> m_pieces;

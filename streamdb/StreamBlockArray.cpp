@@ -12,9 +12,14 @@ namespace {
 
 constexpr std::size_t kDatabaseHeaderSize = 78;
 constexpr std::size_t kEntrySize = 8;
-// The record pool takes memory from the system in pieces that grow to this
-// many records (64 MB), which the system backs with huge pages.
-constexpr std::size_t kMaxRecordsPerPiece = 16384;
+// The pieces the records come in. The first, a record short of a huge page,
+// comes from the ordinary heap: a small puzzle touches only what it uses.
+// The rest, whole huge pages growing to 64 MB, the system backs with huge
+// pages; after that first piece, the largest database fills them to its
+// last record, and no huge page is paid for a record's worth of it.
+constexpr std::size_t kRecordsPerHugePage = 512;
+constexpr CRecordPool::CPieceSizes kRecordPieces{kRecordsPerHugePage - 1, kRecordsPerHugePage,
+                                                 32 * kRecordsPerHugePage};
 
 // Header fields: offsets into the header.
 constexpr std::size_t kNameField = 0;
@@ -46,7 +51,7 @@ void Put(unsigned char* at, T stored) {
 }  // namespace
 
 CStreamBlockArray::CStreamBlockArray()
-    : m_recordMemory(CStreamBlock::kRecordSize, kMaxRecordsPerPiece, GetRecordMemory()) {}
+    : m_recordMemory(CStreamBlock::kRecordSize, kRecordPieces, GetRecordMemory()) {}
 
 void CStreamBlockArray::AddBlock(const unsigned char* bytes, std::size_t length) {
     auto block = std::make_unique<CStreamBlock>(m_recordMemory);
