@@ -83,8 +83,8 @@ void CConvertorApp::WriteDatabaseOf(CFile& input, const std::string& inputName,
 bool CConvertorApp::OpenOutputFile(CFile& output, const std::string& name) {
     CFile existing;
     if (existing.Open(name, CFile::EOpenMode::kWriteExisting)) {
-        const std::string question =
-            kOverwriteQuestionStart + existing.GetFilePath() + kOverwriteQuestionEnd;
+        const CMessageText question(kOverwriteQuestionStart, existing.GetFilePath(),
+                                    kOverwriteQuestionEnd);
         if (ShowMessage(question, kMbYesNo | kMbIconQuestion) != kIdYes) {
             return false;
         }

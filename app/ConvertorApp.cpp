@@ -10,13 +10,13 @@
 
 CConvertorApp::CConvertorApp(CDesktop& desktop) : m_desktop(desktop) {}
 
-int CConvertorApp::ShowMessage(const std::string& text, unsigned style) {
+int CConvertorApp::ShowMessage(const CMessageText& text, unsigned style) {
     return m_desktop.ShowMessageBox(text, m_title, style);
 }
 
 void CConvertorApp::ShowFailure(const char* text, const std::string& name) {
     try {
-        ShowMessage(text + name, kMbOk | kMbIconStop);
+        ShowMessage(CMessageText(text, name), kMbOk | kMbIconStop);
     } catch (const std::bad_alloc&) {
         // Not even the message fits in memory: the run goes on without it.
     }

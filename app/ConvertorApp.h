@@ -5,6 +5,7 @@
 
 class CDesktop;
 class CFile;
+struct CMessageText;
 
 // The application: one run from the first pick to the end of the program.
 class CConvertorApp {
@@ -34,7 +35,7 @@ private:
     void WriteDatabaseOf(CFile& input, const std::string& inputName, std::string& outputName,
                          bool& writing);
     void AskToInstall();
-    int ShowMessage(const std::string& text, unsigned style);
+    int ShowMessage(const CMessageText& text, unsigned style);
     // A failure's message, `text` followed by `name`; none when memory for it runs out.
     void ShowFailure(const char* text, const std::string& name);
 
