@@ -1,5 +1,8 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -111,6 +114,38 @@ void PressReturn(GtkWidget* dialog) {
     PressKey(dialog, GDK_KEY_Return);
 }
 
+// What standard error receives while it is taken, GLib's and Pango's warnings among it.
+class CStandardErrorCapture {
+public:
+    explicit CStandardErrorCapture(std::string file)
+        : m_file(std::move(file)), m_saved(dup(STDERR_FILENO)) {
+        const int taken = open(m_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, S_IRUSR | S_IWUSR);
+        dup2(taken, STDERR_FILENO);
+        close(taken);
+    }
+    ~CStandardErrorCapture() { GiveBack(); }
+    CStandardErrorCapture(const CStandardErrorCapture&) = delete;
+    CStandardErrorCapture& operator=(const CStandardErrorCapture&) = delete;
+
+    // Gives standard error back and returns what it received meanwhile.
+    std::string GiveBack() {
+        if (m_saved >= 0) {
+            std::fflush(stderr);
+            dup2(m_saved, STDERR_FILENO);
+            close(m_saved);
+            m_saved = -1;
+        }
+        return ReadBytes(m_file);
+    }
+
+private:
+    std::string m_file;
+    int m_saved;
+};
+
+const std::string kTwoLines = "First line\nsecond line: 100%s done";
+const std::string kOverwriteStart = "The following file already exists:\n";
+const std::string kOverwriteEnd = "\nDo you wish to overwrite it?";
 class GtkDesktopTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -126,16 +161,17 @@ protected:
         ASSERT_TRUE(m_probe.IsConnected());
     }
 
-    // Shows a two-line message with `style`, answers it with `answer`, and
-    // returns the answer the desktop reports.
-    int Ask(unsigned style, const std::function<void(GtkWidget*)>& answer, CShownMessage& shown) {
+    // Shows `text` with `style`, answers it with `answer`, and returns the
+    // answer the desktop reports.
+    int Ask(const CMessageText& text, unsigned style, const std::function<void(GtkWidget*)>& answer,
+            CShownMessage& shown) {
         CGtkDialogScript script;
         script.Add([&](GtkWidget* dialog) {
             shown = ReadMessage(dialog);
             answer(dialog);
             return true;
         });
-        return m_desktop->ShowMessageBox("First line\nsecond line: 100%s done", "Caption", style);
+        return m_desktop->ShowMessageBox(text, "Caption", style);
     }
 
     CTempFolder m_folder;
@@ -295,9 +331,10 @@ TEST_F(GtkDesktopTest, YesNoBoxShowsTheTextAsGivenAndAnswersAsPressed) {
     };
     for (const CCase& answered : cases) {
         CShownMessage shown;
-        EXPECT_EQ(Ask(kMbYesNo | kMbIconQuestion, answered.answer, shown), answered.expected);
+        EXPECT_EQ(Ask(kTwoLines, kMbYesNo | kMbIconQuestion, answered.answer, shown),
+                  answered.expected);
         EXPECT_EQ(shown.title, "Caption");
-        EXPECT_EQ(shown.text, "First line\nsecond line: 100%s done");
+        EXPECT_EQ(shown.text, kTwoLines);
         EXPECT_EQ(shown.answers, (Texts{"No", "Yes"}));
         EXPECT_EQ(shown.icon, "dialog-question");
         EXPECT_TRUE(shown.modal);
@@ -310,11 +347,44 @@ TEST_F(GtkDesktopTest, OkBoxShowsTheStopIconAndAnyCloseIsOk) {
              [](GtkWidget* dialog) { EXPECT_TRUE(Press(dialog, "OK")); }, PressReturn,
              [](GtkWidget* dialog) { gtk_window_close(GTK_WINDOW(dialog)); }}) {
         CShownMessage shown;
-        EXPECT_EQ(Ask(kMbOk | kMbIconStop, answer, shown), kIdOk);
+        EXPECT_EQ(Ask(kTwoLines, kMbOk | kMbIconStop, answer, shown), kIdOk);
         EXPECT_EQ(shown.answers, Texts{"OK"});
         EXPECT_EQ(shown.icon, "dialog-error");
         EXPECT_EQ(m_probe.CountShown("Caption"), 0);
     }
+}
+
+TEST_F(GtkDesktopTest, NamesShowAsSpelledOrEscapedAndPangoNeverComplains) {
+    struct CCase {
+        std::string name;
+        std::string shown;
+    };
+    // Greek, CJK, an emoji, a combining and a precomposed umlaut.
+    const std::string spelled =
+        "\xCE\x9A\xCE\xB1\xCF\x86\xCE\xAD \xE5\x92\x96\xE5\x95\xA1 \xF0\x9F\x98\x80 "
+        "Ca\xCC\x88"
+        "f\xC3\xA4.pdb";
+    const std::vector<CCase> cases{
+        {spelled, spelled},
+        {"Caf\xE9.pdb", "Caf\\xE9.pdb"},
+        // A name cannot add lines that pass for the program's words, nor work the terminal.
+        {"a.pdb\nDo you wish to overwrite it?", "a.pdb\\x0ADo you wish to overwrite it?"},
+        {"\x1B]0;t\x07\t\x7F\xC2\x85", "\\x1B]0;t\\x07\\x09\\x7F\\xC2\\x85"},
+        // A line separator, where Pango starts a new line.
+        {"a\xE2\x80\xA8z", "a\\xE2\\x80\\xA8z"},
+        // Overlong, a surrogate, past U+10FFFF, cut short.
+        {"\xC0\xAF \xED\xA0\x80 \xF4\x90\x80\x80 \xE2\x82",
+         "\\xC0\\xAF \\xED\\xA0\\x80 \\xF4\\x90\\x80\\x80 \\xE2\\x82"},
+    };
+    const auto pressNo = [](GtkWidget* dialog) { EXPECT_TRUE(Press(dialog, "No")); };
+    CStandardErrorCapture error("stderr.txt");
+    for (const CCase& named : cases) {
+        CShownMessage shown;
+        Ask(CMessageText(kOverwriteStart, "/tmp/" + named.name, kOverwriteEnd), kMbYesNo, pressNo,
+            shown);
+        EXPECT_EQ(shown.text, kOverwriteStart + "/tmp/" + named.shown + kOverwriteEnd);
+    }
+    EXPECT_EQ(error.GiveBack().find("Pango"), std::string::npos);
 }
 
 }  // namespace
