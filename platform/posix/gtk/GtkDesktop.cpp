@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <optional>
@@ -18,6 +19,11 @@ constexpr char kOpenLabel[] = "_Open";
 constexpr char kCancelLabel[] = "_Cancel";
 // Enough for any dialog's closing work; a source that never settles cannot hold the run.
 constexpr int kMaxPendingEvents = 10000;
+// GTK's own cap for a message's lines; a name wraps within it too.
+constexpr gint kMessageWidthChars = 60;
+// A message taller than 1/2 of the screen scrolls: the rest is left to the
+// buttons, the title bar and panels.
+constexpr gint kMessageScreenShare = 2;
 
 std::vector<TObjectPtr<GdkPixbuf>> LoadIcons() {
     quintar_icons_register_resource();
@@ -229,6 +235,57 @@ CMessageLook GetMessageLook(unsigned style) {
     }
 }
 
+// The least height a monitor leaves to windows: a box that fits it fits
+// wherever the window manager puts it.
+gint GetLeastScreenHeight() {
+    GdkDisplay* display = gdk_display_get_default();
+    gint least = G_MAXINT;
+    for (int i = 0; i < gdk_display_get_n_monitors(display); ++i) {
+        GdkRectangle area{};
+        gdk_monitor_get_workarea(gdk_display_get_monitor(display, i), &area);
+        least = std::min(least, area.height);
+    }
+    return least;
+}
+
+// A name comes whole, often hundreds of letters without a blank: it wraps
+// inside words too, and the longest paths scroll, or the box outgrows the
+// screen and its buttons with it.
+void FitMessageToScreen(GtkMessageDialog* dialog) {
+    GtkWidget* area = gtk_message_dialog_get_message_area(dialog);
+    // The message is the area's first label; the second, for more text, stays empty.
+    GList* children = gtk_container_get_children(GTK_CONTAINER(area));
+    GtkWidget* label =
+        children != nullptr && GTK_IS_LABEL(children->data) ? GTK_WIDGET(children->data) : nullptr;
+    g_list_free(children);
+    if (label == nullptr) {
+        return;
+    }
+    gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
+    gtk_label_set_max_width_chars(GTK_LABEL(label), kMessageWidthChars);
+    // A hyphen at the break would read as part of the name.
+    PangoAttrList* attributes = pango_attr_list_new();
+    pango_attr_list_insert(attributes, pango_attr_insert_hyphens_new(FALSE));
+    gtk_label_set_attributes(GTK_LABEL(label), attributes);
+    pango_attr_list_unref(attributes);
+
+    GtkScrolledWindow* scrolled = GTK_SCROLLED_WINDOW(gtk_scrolled_window_new(nullptr, nullptr));
+    gtk_scrolled_window_set_policy(scrolled, GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+    gtk_scrolled_window_set_propagate_natural_width(scrolled, TRUE);
+    gtk_scrolled_window_set_propagate_natural_height(scrolled, TRUE);
+    const gint screenHeight = GetLeastScreenHeight();
+    if (screenHeight != G_MAXINT) {
+        gtk_scrolled_window_set_max_content_height(scrolled, screenHeight / kMessageScreenShare);
+    }
+    g_object_ref(label);
+    gtk_container_remove(GTK_CONTAINER(area), label);
+    gtk_container_add(GTK_CONTAINER(scrolled), label);
+    g_object_unref(label);
+    gtk_box_pack_start(GTK_BOX(area), GTK_WIDGET(scrolled), TRUE, TRUE, 0);
+    gtk_box_reorder_child(GTK_BOX(area), GTK_WIDGET(scrolled), 0);
+    gtk_widget_show(GTK_WIDGET(scrolled));
+}
+
 int RunMessage(GtkWindow* parent, const CMessageText& message, const std::string& caption,
                unsigned style) {
     const bool yesNo = (style & kMbButtonMask) == kMbYesNo;
@@ -240,6 +297,7 @@ int RunMessage(GtkWindow* parent, const CMessageText& message, const std::string
     gtk_window_set_title(GTK_WINDOW(dialog.Get()), caption.c_str());
     gtk_window_set_position(GTK_WINDOW(dialog.Get()),
                             parent != nullptr ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
+    FitMessageToScreen(GTK_MESSAGE_DIALOG(dialog.Get()));
     if (look.iconName != nullptr) {
         // GTK 3 dialogs no longer show the message type; the icon has to be asked for.
         GtkWidget* image = gtk_image_new_from_icon_name(look.iconName, GTK_ICON_SIZE_DIALOG);

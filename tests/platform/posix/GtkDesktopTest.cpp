@@ -55,6 +55,64 @@ Texts FilterNames(GtkFileChooser* chooser) {
     return names;
 }
 
+GdkRectangle GetScreen(GtkWidget* widget) {
+    GdkWindow* window = gtk_widget_get_window(gtk_widget_get_toplevel(widget));
+    GdkRectangle screen{};
+    gdk_monitor_get_geometry(
+        gdk_display_get_monitor_at_window(gdk_window_get_display(window), window), &screen);
+    return screen;
+}
+
+// Whether `widget` lies whole on the monitor its window shows on.
+bool IsOnScreen(GtkWidget* widget) {
+    GtkWidget* toplevel = gtk_widget_get_toplevel(widget);
+    gint left = 0;
+    gint top = 0;
+    gdk_window_get_origin(gtk_widget_get_window(toplevel), &left, &top);
+    gint x = 0;
+    gint y = 0;
+    gtk_widget_translate_coordinates(widget, toplevel, 0, 0, &x, &y);
+    left += x;
+    top += y;
+    const GdkRectangle screen = GetScreen(widget);
+    return left >= screen.x && top >= screen.y &&
+           left + gtk_widget_get_allocated_width(widget) <= screen.x + screen.width &&
+           top + gtk_widget_get_allocated_height(widget) <= screen.y + screen.height;
+}
+
+// The label that shows the message, wherever the box keeps it.
+GtkLabel* FindShownLabel(GtkWidget* widget) {
+    if (GTK_IS_LABEL(widget) && gtk_widget_get_mapped(widget)) {
+        return GTK_LABEL(widget);
+    }
+    GtkLabel* found = nullptr;
+    if (GTK_IS_CONTAINER(widget)) {
+        GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+        for (GList* child = children; child != nullptr && found == nullptr; child = child->next) {
+            found = FindShownLabel(GTK_WIDGET(child->data));
+        }
+        g_list_free(children);
+    }
+    return found;
+}
+
+// Whether the label draws glyphs its text does not hold, as a hyphen added
+// at a break would be (for text of one glyph per character).
+bool DrawsMoreThanItHolds(GtkLabel* label) {
+    PangoLayout* layout = gtk_label_get_layout(label);
+    const char* text = pango_layout_get_text(layout);
+    PangoLayoutIter* run = pango_layout_get_iter(layout);
+    bool more = false;
+    do {
+        if (const PangoLayoutRun* shown = pango_layout_iter_get_run_readonly(run)) {
+            more = more || shown->glyphs->num_glyphs >
+                               g_utf8_strlen(text + shown->item->offset, shown->item->length);
+        }
+    } while (pango_layout_iter_next_run(run));
+    pango_layout_iter_free(run);
+    return more;
+}
+
 // What a message box shows.
 struct CShownMessage {
     std::string title;
@@ -62,14 +120,23 @@ struct CShownMessage {
     Texts answers;
     std::string icon;
     bool modal = false;
+    int width = 0;
+    // The screen's height that the box leaves to the rest of the desktop.
+    int heightLeft = 0;
+    bool drawsMore = false;
+    // The box and every answer within reach of the mouse.
+    bool onScreen = false;
 };
 
 CShownMessage ReadMessage(GtkWidget* dialog) {
     CShownMessage shown;
     shown.title = gtk_window_get_title(GTK_WINDOW(dialog));
-    gchar* text = nullptr;
-    g_object_get(dialog, "text", &text, nullptr);
-    shown.text = TakeString(text);
+    GtkLabel* label =
+        FindShownLabel(gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog)));
+    if (label != nullptr) {
+        shown.text = gtk_label_get_text(label);
+        shown.drawsMore = DrawsMoreThanItHolds(label);
+    }
     shown.answers = Sorted(AnswerLabels(dialog));
     G_GNUC_BEGIN_IGNORE_DEPRECATIONS
     GtkWidget* image = gtk_message_dialog_get_image(GTK_MESSAGE_DIALOG(dialog));
@@ -80,6 +147,14 @@ CShownMessage ReadMessage(GtkWidget* dialog) {
     }
     shown.icon = icon != nullptr ? icon : "";
     shown.modal = gtk_window_get_modal(GTK_WINDOW(dialog)) != FALSE;
+    shown.width = gtk_widget_get_allocated_width(dialog);
+    shown.heightLeft = GetScreen(dialog).height - gtk_widget_get_allocated_height(dialog);
+    shown.onScreen =
+        IsOnScreen(dialog) &&
+        std::all_of(shown.answers.begin(), shown.answers.end(), [&](const std::string& answer) {
+            GtkWidget* button = FindButton(dialog, answer);
+            return button != nullptr && IsOnScreen(button);
+        });
     return shown;
 }
 
@@ -146,6 +221,12 @@ private:
 const std::string kTwoLines = "First line\nsecond line: 100%s done";
 const std::string kOverwriteStart = "The following file already exists:\n";
 const std::string kOverwriteEnd = "\nDo you wish to overwrite it?";
+// A line of reading width needs less in any font; a name of 200 letters
+// that does not wrap takes twice as much.
+constexpr int kWidestBox = 800;
+// A title bar and a panel or two.
+constexpr int kWindowManagerRoom = 100;
+
 class GtkDesktopTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -351,6 +432,24 @@ TEST_F(GtkDesktopTest, OkBoxShowsTheStopIconAndAnyCloseIsOk) {
         EXPECT_EQ(shown.answers, Texts{"OK"});
         EXPECT_EQ(shown.icon, "dialog-error");
         EXPECT_EQ(m_probe.CountShown("Caption"), 0);
+    }
+}
+
+TEST_F(GtkDesktopTest, LongNamesWrapAndTheAnswersStayWithinReach) {
+    const auto pressYes = [](GtkWidget* dialog) { EXPECT_TRUE(Press(dialog, "Yes")); };
+    // A name of 200 letters, and a path near the longest the system takes.
+    for (const std::string& path :
+         {"/" + std::string(200, 'p') + ".pdb", "/" + std::string(4000, 'q') + ".pdb"}) {
+        CShownMessage shown;
+        EXPECT_EQ(Ask(CMessageText(kOverwriteStart, path, kOverwriteEnd),
+                      kMbYesNo | kMbIconQuestion, pressYes, shown),
+                  kIdYes);
+        EXPECT_EQ(shown.text, kOverwriteStart + path + kOverwriteEnd);
+        EXPECT_TRUE(shown.onScreen) << shown.width << " pixels wide";
+        // A line of reading width, whatever the screen, and room for a title bar and panels.
+        EXPECT_LT(shown.width, kWidestBox);
+        EXPECT_GE(shown.heightLeft, kWindowManagerRoom);
+        EXPECT_FALSE(shown.drawsMore) << "a hyphen at a break reads as part of the name";
     }
 }
 
