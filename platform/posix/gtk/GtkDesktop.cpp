@@ -294,9 +294,15 @@ int RunMessage(GtkWindow* parent, const CMessageText& message, const std::string
     const CDialog dialog(gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, look.type,
                                                 yesNo ? GTK_BUTTONS_YES_NO : GTK_BUTTONS_OK, "%s",
                                                 text.c_str()));
-    gtk_window_set_title(GTK_WINDOW(dialog.Get()), caption.c_str());
-    gtk_window_set_position(GTK_WINDOW(dialog.Get()),
+    GtkWindow* window = GTK_WINDOW(dialog.Get());
+    gtk_window_set_title(window, caption.c_str());
+    gtk_window_set_position(window,
                             parent != nullptr ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
+    if (parent == nullptr) {
+        // Without the picker the box is the program's only window: the task
+        // bar and Alt+Tab must offer it.
+        gtk_window_set_skip_taskbar_hint(window, FALSE);
+    }
     FitMessageToScreen(GTK_MESSAGE_DIALOG(dialog.Get()));
     if (look.iconName != nullptr) {
         // GTK 3 dialogs no longer show the message type; the icon has to be asked for.

@@ -126,6 +126,10 @@ struct CShownMessage {
     bool drawsMore = false;
     // The box and every answer within reach of the mouse.
     bool onScreen = false;
+    // What the window asks of the desktop (_NET_WM_STATE), and how many
+    // windows of its title the display shows.
+    Texts states;
+    int windows = 0;
 };
 
 CShownMessage ReadMessage(GtkWidget* dialog) {
@@ -249,6 +253,9 @@ protected:
         CGtkDialogScript script;
         script.Add([&](GtkWidget* dialog) {
             shown = ReadMessage(dialog);
+            gdk_display_sync(gtk_widget_get_display(dialog));
+            shown.states = m_probe.States("Caption");
+            shown.windows = m_probe.CountShown("Caption");
             answer(dialog);
             return true;
         });
@@ -419,6 +426,11 @@ TEST_F(GtkDesktopTest, YesNoBoxShowsTheTextAsGivenAndAnswersAsPressed) {
         EXPECT_EQ(shown.answers, (Texts{"No", "Yes"}));
         EXPECT_EQ(shown.icon, "dialog-question");
         EXPECT_TRUE(shown.modal);
+        // The box is the program's only window: the task bar and Alt+Tab must find it.
+        EXPECT_EQ(shown.windows, 1);
+        for (const char* hidden : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}) {
+            EXPECT_EQ(std::count(shown.states.begin(), shown.states.end(), hidden), 0) << hidden;
+        }
         EXPECT_EQ(m_probe.CountShown("Caption"), 0) << "the box stayed on screen";
     }
 }
