@@ -286,6 +286,28 @@ void FitMessageToScreen(GtkMessageDialog* dialog) {
     gtk_widget_show(GTK_WIDGET(scrolled));
 }
 
+constexpr auto kCommandModifiers = static_cast<GdkModifierType>(
+    GDK_CONTROL_MASK | GDK_MOD1_MASK | GDK_SUPER_MASK | GDK_HYPER_MASK | GDK_META_MASK);
+
+// As in the Windows message box, a button's underlined letter answers at
+// once, with no Alt, in either case: Y and N, or their translations.
+gboolean AnswerByLetter(GtkWidget* widget, GdkEventKey* event, gpointer) {
+    if ((event->state & kCommandModifiers) != 0) {
+        return FALSE;
+    }
+    const guint letter = gdk_keyval_to_lower(event->keyval);
+    GtkDialog* dialog = GTK_DIALOG(widget);
+    for (const gint response : {GTK_RESPONSE_YES, GTK_RESPONSE_NO}) {
+        GtkWidget* button = gtk_dialog_get_widget_for_response(dialog, response);
+        GtkWidget* label = GTK_IS_BIN(button) ? gtk_bin_get_child(GTK_BIN(button)) : nullptr;
+        if (GTK_IS_LABEL(label) && gtk_label_get_mnemonic_keyval(GTK_LABEL(label)) == letter) {
+            gtk_dialog_response(dialog, response);
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
 int RunMessage(GtkWindow* parent, const CMessageText& message, const std::string& caption,
                unsigned style) {
     const bool yesNo = (style & kMbButtonMask) == kMbYesNo;
@@ -304,6 +326,9 @@ int RunMessage(GtkWindow* parent, const CMessageText& message, const std::string
         gtk_window_set_skip_taskbar_hint(window, FALSE);
     }
     FitMessageToScreen(GTK_MESSAGE_DIALOG(dialog.Get()));
+    if (yesNo) {
+        g_signal_connect(dialog.Get(), "key-press-event", G_CALLBACK(AnswerByLetter), nullptr);
+    }
     if (look.iconName != nullptr) {
         // GTK 3 dialogs no longer show the message type; the icon has to be asked for.
         GtkWidget* image = gtk_image_new_from_icon_name(look.iconName, GTK_ICON_SIZE_DIALOG);

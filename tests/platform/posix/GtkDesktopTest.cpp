@@ -414,8 +414,12 @@ TEST_F(GtkDesktopTest, YesNoBoxShowsTheTextAsGivenAndAnswersAsPressed) {
         {[](GtkWidget* dialog) { EXPECT_TRUE(Press(dialog, "No")); }, kIdNo},
         {[](GtkWidget* dialog) { gtk_window_close(GTK_WINDOW(dialog)); }, kIdNo},
         {PressEscape, kIdNo},
-        // Return answers with the first button, as on Windows.
+        // Return answers with the first button, as on Windows; so do Y and N, without Alt.
         {PressReturn, kIdYes},
+        {[](GtkWidget* dialog) { PressKey(dialog, GDK_KEY_y); }, kIdYes},
+        {[](GtkWidget* dialog) { PressKey(dialog, GDK_KEY_Y); }, kIdYes},
+        {[](GtkWidget* dialog) { PressKey(dialog, GDK_KEY_n); }, kIdNo},
+        {[](GtkWidget* dialog) { PressKey(dialog, GDK_KEY_N); }, kIdNo},
     };
     for (const CCase& answered : cases) {
         CShownMessage shown;
