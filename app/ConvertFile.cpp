@@ -19,7 +19,25 @@ constexpr char kDatabaseExtension[] = ".pdb";
 }  // namespace
 
 void CConvertorApp::ConvertFile(CFile& input) {
-    const std::string inputName = input.GetFileName();
+    std::string inputName;
+    std::string outputName;
+    bool writing = false;
+    try {
+        inputName = input.GetFileName();
+        WriteDatabaseOf(input, inputName, outputName, writing);
+    } catch (const std::bad_alloc&) {
+        // Memory ran out: this conversion ends, the program goes on. The
+        // output, if any, was taken back as the error left its scope.
+        if (writing) {
+            ShowFailure(kCouldNotWriteMessage, StripPath(outputName, kPathRules));
+        } else if (!inputName.empty()) {
+            ShowFailure(kTooLargeMessage, inputName);
+        }
+    }
+}
+
+void CConvertorApp::WriteDatabaseOf(CFile& input, const std::string& inputName,
+                                    std::string& outputName, bool& writing) {
     // The whole input is read before the output is touched: what the database
     // holds is the puzzle as it was read, whatever happens to the file later.
     CStreamBlockArray blocks;
@@ -30,36 +48,44 @@ void CConvertorApp::ConvertFile(CFile& input) {
     } catch (const std::bad_alloc&) {
         // A puzzle this machine cannot hold is too large for it.
     }
+    // Bytes read while another program saved the puzzle may mix two versions
+    // of it: only those of one moment make a database.
+    if (filled == EFillResult::kFilled && !input.IsUnchanged()) {
+        filled = EFillResult::kReadFailed;
+    }
     if (filled != EFillResult::kFilled) {
         blocks.RemoveAll();
-        ShowMessage((filled == EFillResult::kReadFailed ? kCouldNotReadMessage : kTooLargeMessage) +
-                        inputName,
-                    kMbOk | kMbIconStop);
+        ShowFailure(filled == EFillResult::kReadFailed ? kCouldNotReadMessage : kTooLargeMessage,
+                    inputName);
         return;
     }
 
-    const std::string outputName = StripExtension(inputName) + kDatabaseExtension;
+    outputName = StripExtension(inputName) + kDatabaseExtension;
     CFile output;
     if (!OpenOutputFile(output, outputName)) {
         return;
     }
+    writing = true;
+    // Made before the database takes its name, so that recording it cannot fail after.
+    std::string written = output.GetFilePath();
+    m_convertedFiles.reserve(m_convertedFiles.size() + 1);
     CBufferedWriter writer(output);
     blocks.WriteDatabase(writer);
     // Only a database that reached the disk whole takes its name; until then
     // the old one, if any, stays as it was.
     if (writer.Flush() && output.Commit()) {
-        m_convertedFiles.push_back(output.GetFilePath());
+        m_convertedFiles.push_back(std::move(written));
         return;
     }
     output.Close();
-    ShowMessage(kCouldNotWriteMessage + StripPath(outputName, kPathRules), kMbOk | kMbIconStop);
+    ShowFailure(kCouldNotWriteMessage, StripPath(outputName, kPathRules));
 }
 
 bool CConvertorApp::OpenOutputFile(CFile& output, const std::string& name) {
     CFile existing;
     if (existing.Open(name, CFile::EOpenMode::kWriteExisting)) {
-        const std::string question =
-            kOverwriteQuestionStart + existing.GetFilePath() + kOverwriteQuestionEnd;
+        const CMessageText question(kOverwriteQuestionStart, existing.GetFilePath(),
+                                    kOverwriteQuestionEnd);
         if (ShowMessage(question, kMbYesNo | kMbIconQuestion) != kIdYes) {
             return false;
         }
@@ -69,6 +95,6 @@ bool CConvertorApp::OpenOutputFile(CFile& output, const std::string& name) {
     if (output.OpenReplacement(name, std::move(existing))) {
         return true;
     }
-    ShowMessage(kCouldNotCreateMessage + StripPath(name, kPathRules), kMbOk | kMbIconStop);
+    ShowFailure(kCouldNotCreateMessage, StripPath(name, kPathRules));
     return false;
 }

@@ -1,5 +1,7 @@
 #include "app/ConvertorApp.h"
 
+#include <new>
+
 #include "app/Messages.h"
 #include "app/PuzzleFileList.h"
 #include "common/PathHelpers.h"
@@ -9,37 +11,70 @@
 
 CConvertorApp::CConvertorApp(CDesktop& desktop) : m_desktop(desktop) {}
 
-int CConvertorApp::ShowMessage(const std::string& text, unsigned style) {
+int CConvertorApp::ShowMessage(const CMessageText& text, unsigned style) {
     return m_desktop.ShowMessageBox(text, m_title, style);
 }
 
+void CConvertorApp::ShowFailure(const char* text, const std::string& name) {
+    try {
+        ShowMessage(CMessageText(text, name), kMbOk | kMbIconStop);
+    } catch (const std::bad_alloc&) {
+        // Not even the message fits in memory: the run goes on without it.
+    }
+}
+
 bool CConvertorApp::RunConverter() {
-    m_title = kApplicationTitle;
     m_convertedFiles.clear();
-    CPuzzleFileList selection;
-    while (selection.PickFiles(m_desktop, m_title)) {
-        bool batchComplete = false;
-        for (const std::string& path : selection.GetPaths()) {
-            // The picker left its folder as the working folder; any folder
-            // part of the path is not used.
-            const std::string bareName = StripPath(path, kPathRules);
-            CFile input;
-            if (!input.Open(bareName, CFile::EOpenMode::kReadExisting)) {
-                ShowMessage(kCouldNotOpenMessage + bareName, kMbOk | kMbIconStop);
-                batchComplete = false;
+    // Memory running out ends the step it happens in: a pick ends the run, a
+    // conversion ends alone, a question is not asked.
+    try {
+        m_title = kApplicationTitle;
+        CPuzzleFileList selection;
+        while (selection.PickFiles(m_desktop, m_title)) {
+            bool batchComplete = false;
+            for (const std::string& path : selection.GetPaths()) {
+                if (!ConvertPath(path)) {
+                    batchComplete = false;
+                    break;
+                }
+                batchComplete = true;
+            }
+            AskToInstall();
+            if (batchComplete) {
                 break;
             }
-            ConvertFile(input);
-            input.Close();
-            batchComplete = true;
         }
+    } catch (const std::bad_alloc&) {
+    }
+    return true;
+}
+
+bool CConvertorApp::ConvertPath(const std::string& path) {
+    std::string bareName;
+    try {
+        // The picker left its folder as the working folder; any folder part of
+        // the path is not used.
+        bareName = StripPath(path, kPathRules);
+        CFile input;
+        if (!input.Open(bareName, CFile::EOpenMode::kReadExisting)) {
+            ShowFailure(kCouldNotOpenMessage, bareName);
+            return false;
+        }
+        ConvertFile(input);
+    } catch (const std::bad_alloc&) {
+        if (!bareName.empty()) {
+            ShowFailure(kTooLargeMessage, bareName);
+        }
+    }
+    return true;
+}
+
+void CConvertorApp::AskToInstall() {
+    try {
         if (!m_convertedFiles.empty() &&
             ShowMessage(kInstallQuestion, kMbYesNo | kMbIconInformation) == kIdYes) {
             InstallToHandheld();
         }
-        if (batchComplete) {
-            break;
-        }
+    } catch (const std::bad_alloc&) {
     }
-    return true;
 }

@@ -5,6 +5,7 @@
 
 class CDesktop;
 class CFile;
+struct CMessageText;
 
 // The application: one run from the first pick to the end of the program.
 class CConvertorApp {
@@ -28,7 +29,15 @@ public:
     const std::vector<std::string>& GetConvertedFiles() const { return m_convertedFiles; }
 
 private:
-    int ShowMessage(const std::string& text, unsigned style);
+    // Opens the bare name of `path` and converts it; false when it cannot be
+    // opened, which stops the batch.
+    bool ConvertPath(const std::string& path);
+    void WriteDatabaseOf(CFile& input, const std::string& inputName, std::string& outputName,
+                         bool& writing);
+    void AskToInstall();
+    int ShowMessage(const CMessageText& text, unsigned style);
+    // A failure's message, `text` followed by `name`; none when memory for it runs out.
+    void ShowFailure(const char* text, const std::string& name);
 
     CDesktop& m_desktop;
     std::string m_title;

@@ -25,6 +25,26 @@ constexpr unsigned kOfnAllowMultiSelect = 0x00000200;
 constexpr unsigned kOfnExplorer = 0x00080000;
 constexpr unsigned kOfnEnableSizing = 0x00800000;
 
+// A message's text: fixed words, and between them the name of a file or
+// folder as the system spells it, which may hold anything a name may (a
+// newline, an escape sequence, bytes that are no UTF-8, a run of hundreds of
+// letters). A desktop shows the words as they stand and the name so that it
+// cannot pass for words of the program's own, nor push them out of sight.
+struct CMessageText {
+    CMessageText(const char* words) : before(words) {}
+    CMessageText(std::string words) : before(std::move(words)) {}
+    CMessageText(std::string words, std::string named, std::string more = {})
+        : before(std::move(words)), name(std::move(named)), after(std::move(more)) {}
+
+    // The whole text, the name as it stands.
+    std::string Join() const { return before + name + after; }
+    bool IsEmpty() const { return before.empty() && name.empty() && after.empty(); }
+
+    std::string before;
+    std::string name;
+    std::string after;
+};
+
 struct COpenFileDialogRequest {
     std::string title;
     // Pairs of description and pattern, in order.
@@ -58,7 +78,7 @@ public:
                                             std::vector<char>& selection) = 0;
 
     // Shows `text` modally, with no owner window; returns kIdOk, kIdYes or kIdNo.
-    virtual int ShowMessageBox(const std::string& text, const std::string& caption,
+    virtual int ShowMessageBox(const CMessageText& text, const std::string& caption,
                                unsigned style) = 0;
 
     // The program the desktop opens `file` with; empty when there is none.

@@ -19,16 +19,13 @@ public:
     };
 
     CFile() = default;
-    // An uncommitted replacement is removed; the file it was to replace stays.
+    // An uncommitted replacement is taken back; the file it was to replace stays.
     ~CFile();
-    CFile(CFile&& other) noexcept { *this = std::move(other); }
+    CFile(CFile&& other) noexcept { Swap(other); }
     CFile& operator=(CFile&& other) noexcept {
         if (this != &other) {
             Close();
-            std::swap(m_handle, other.m_handle);
-            std::swap(m_path, other.m_path);
-            std::swap(m_unfinishedPath, other.m_unfinishedPath);
-            std::swap(m_replacedHandle, other.m_replacedHandle);
+            Swap(other);
         }
         return *this;
     }
@@ -42,19 +39,25 @@ public:
 
     // Opens, for writing, a new file that is to take the name `name` in
     // Commit. `replaced` is the file of that name, held open since it was
-    // found, whose place the new one takes and whose permission bits it
-    // keeps; without one, nothing of that name may exist, now or at Commit.
-    // The full path and title are those of `name`.
+    // found, whose place the new one takes, keeping what the system says of
+    // who may use it; without one, nothing of that name may exist at Commit.
+    // Unfinished files of that name that no program is writing any more are
+    // removed first. The full path and title are those of `name`.
     bool OpenReplacement(const std::string& name, CFile replaced);
     // Flushes the new file to the disk and gives it its name, closing it and
-    // the file it replaces. False, with the new file removed and the name
-    // leading where it led before, when any step fails.
+    // the file it replaces. False when any step fails: the name then leads to
+    // what it led to before, but when the last step, flushing the folder
+    // itself, failed after the new file took the name.
     bool Commit();
 
     bool IsOpen() const { return m_handle != kNoHandle; }
-    // Closes the file, removing a replacement that was not committed; false
-    // when the system reports that written data was lost.
+    // Closes the file, taking back a replacement that was not committed;
+    // false when the system reports that written data was lost.
     bool Close();
+
+    // Whether the file is still as it was when it was opened: its size and
+    // its times of modification and change, as far as their grain tells.
+    bool IsUnchanged() const;
 
     // Bytes read, 0 at the end of the file, -1 on a read error.
     std::ptrdiff_t Read(void* buffer, std::size_t size);
@@ -78,15 +81,32 @@ public:
 private:
     static constexpr std::intptr_t kNoHandle = -1;
 
-    // Removes an uncommitted replacement and lets go of the file it was to
-    // replace, untouched.
+    // What tells one state of a file from another.
+    struct CStamp {
+        std::int64_t size = 0;
+        std::int64_t modified = 0;
+        std::int64_t changed = 0;
+        bool operator==(const CStamp& other) const {
+            return size == other.size && modified == other.modified && changed == other.changed;
+        }
+    };
+    static bool ReadStamp(std::intptr_t handle, CStamp& stamp);
+
+    // Takes back an uncommitted replacement and lets go of the file it was
+    // to replace, as it was.
     void Discard();
+    void Swap(CFile& other) noexcept;
 
     std::intptr_t m_handle = kNoHandle;
     std::string m_path;
-    // Of a replacement: the new file's own full path, and the held file it replaces.
+    CStamp m_opened;
+    // Of a replacement: the new file's own full path (empty where the bytes
+    // go straight into the replaced file), and the held file it replaces.
     std::string m_unfinishedPath;
     std::intptr_t m_replacedHandle = kNoHandle;
+    // Of a replacement written in place: the flushed copy of the old bytes,
+    // put back should the new ones not all reach the disk.
+    std::string m_backupPath;
 };
 
 // Makes `folder` the working folder, where names given to CFile resolve.

@@ -125,9 +125,9 @@ std::vector<std::string> UnpackSelection(const std::vector<char>& buffer) {
 }
 
 std::optional<EPickOutcome> FinishPick(const std::vector<std::string>& paths,
-                                       std::vector<char>& selection, std::string& problem,
+                                       std::vector<char>& selection, CMessageText& problem,
                                        const FolderSetter& setFolder) {
-    problem.clear();
+    problem = CMessageText("");
     std::string folder;
     std::vector<std::string> names;
     for (const std::string& path : paths) {
@@ -151,7 +151,7 @@ std::optional<EPickOutcome> FinishPick(const std::vector<std::string>& paths,
         return EPickOutcome::kBufferTooSmall;
     }
     if (!setFolder(folder)) {
-        problem = kFolderClosedMessage + folder;
+        problem = CMessageText(kFolderClosedMessage, folder);
         return std::nullopt;
     }
     selection = std::move(packed);

@@ -38,7 +38,7 @@ using FolderSetter = std::function<bool(const std::string& folder)>;
 // the picker must stay open, with `problem` telling the user why (or empty
 // when there is nothing to say) and `selection` untouched.
 std::optional<EPickOutcome> FinishPick(const std::vector<std::string>& paths,
-                                       std::vector<char>& selection, std::string& problem,
+                                       std::vector<char>& selection, CMessageText& problem,
                                        const FolderSetter& setFolder = SetWorkingFolder);
 
 // Whether a dialog filtering by `patterns` shows the file `name`: patterns

@@ -8,14 +8,15 @@ namespace {
 
 constexpr char kHiddenMark[] = ".";
 constexpr char kUnfinishedMark[] = ".quintar-unfinished-";
-// Both marks are ASCII: a byte and a unit each character.
-constexpr std::size_t kMarksLength = sizeof kHiddenMark - 1 + sizeof kUnfinishedMark - 1;
+constexpr char kBackupMark[] = ".quintar-backup-";
 
-}  // namespace
-
-std::string MakeUnfinishedName(std::string_view name, std::size_t endingLength, ENameUnit unit) {
+// A hidden name made of `name` and `mark` (ASCII: a byte and a unit each
+// character), with room for the ending.
+std::string MakeHiddenName(std::string_view name, std::string_view mark, std::size_t endingLength,
+                           ENameUnit unit) {
+    const std::size_t marksLength = sizeof kHiddenMark - 1 + mark.size();
     const std::size_t room =
-        kLongestFileName - std::min(kLongestFileName, kMarksLength + endingLength);
+        kLongestFileName - std::min(kLongestFileName, marksLength + endingLength);
     std::size_t used = 0;
     std::size_t kept = 0;
     while (kept < name.size()) {
@@ -26,5 +27,15 @@ std::string MakeUnfinishedName(std::string_view name, std::size_t endingLength, 
         }
         kept += character.length;
     }
-    return kHiddenMark + std::string(name.substr(0, kept)) + kUnfinishedMark;
+    return kHiddenMark + std::string(name.substr(0, kept)) + std::string(mark);
+}
+
+}  // namespace
+
+std::string MakeUnfinishedName(std::string_view name, std::size_t endingLength, ENameUnit unit) {
+    return MakeHiddenName(name, kUnfinishedMark, endingLength, unit);
+}
+
+std::string MakeBackupName(std::string_view name, std::size_t endingLength, ENameUnit unit) {
+    return MakeHiddenName(name, kBackupMark, endingLength, unit);
 }

@@ -19,3 +19,7 @@ constexpr std::size_t kLongestFileName = 255;
 // platform adds a unique ending of `endingLength` units; for the whole name
 // to fit, `name` is cut before the character that would pass the limit.
 std::string MakeUnfinishedName(std::string_view name, std::size_t endingLength, ENameUnit unit);
+
+// The same for the copy of a file's old bytes that is kept while the file is
+// written over in place.
+std::string MakeBackupName(std::string_view name, std::size_t endingLength, ENameUnit unit);

@@ -1,6 +1,5 @@
 #include "streamdb/StreamBlockArray.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "platform/BufferedWriter.h"
@@ -13,10 +12,14 @@ namespace {
 
 constexpr std::size_t kDatabaseHeaderSize = 78;
 constexpr std::size_t kEntrySize = 8;
-// The record memory's first piece: a small puzzle's records; later pieces grow.
-constexpr std::size_t kFirstPieceSize = 16 * CStreamBlock::kRecordSize;
-// Records handed to the system in one gathered write: 4 MB.
-constexpr std::size_t kRecordsPerWrite = 1024;
+// The pieces the records come in. The first, a record short of a huge page,
+// comes from the ordinary heap: a small puzzle touches only what it uses.
+// The rest, whole huge pages growing to 64 MB, the system backs with huge
+// pages; after that first piece, the largest database fills them to its
+// last record, and no huge page is paid for a record's worth of it.
+constexpr std::size_t kRecordsPerHugePage = 512;
+constexpr CRecordPool::CPieceSizes kRecordPieces{kRecordsPerHugePage - 1, kRecordsPerHugePage,
+                                                 32 * kRecordsPerHugePage};
 
 // Header fields: offsets into the header.
 constexpr std::size_t kNameField = 0;
@@ -47,7 +50,8 @@ void Put(unsigned char* at, T stored) {
 
 }  // namespace
 
-CStreamBlockArray::CStreamBlockArray() : m_recordMemory(kFirstPieceSize, &GetRecordMemory()) {}
+CStreamBlockArray::CStreamBlockArray()
+    : m_recordMemory(CStreamBlock::kRecordSize, kRecordPieces, GetRecordMemory()) {}
 
 void CStreamBlockArray::AddBlock(const unsigned char* bytes, std::size_t length) {
     auto block = std::make_unique<CStreamBlock>(m_recordMemory);
@@ -58,7 +62,7 @@ void CStreamBlockArray::AddBlock(const unsigned char* bytes, std::size_t length)
 void CStreamBlockArray::RemoveAll() {
     // Swapped out rather than cleared, so the pointer array goes too.
     std::vector<std::unique_ptr<CStreamBlock>>().swap(m_blocks);
-    m_recordMemory.release();
+    m_recordMemory.Release();
 }
 
 void CStreamBlockArray::WriteDatabase(CBufferedWriter& output) const {
@@ -94,14 +98,9 @@ void CStreamBlockArray::WriteDatabase(CBufferedWriter& output, std::uint32_t tim
         offset += m_blocks[i]->GetSize();
     }
 
-    // Each block's own bytes, in record order; many records to a system call.
-    std::vector<CFile::CPiece> pieces;
-    for (std::size_t first = 0; first < m_blocks.size(); first += kRecordsPerWrite) {
-        const std::size_t end = std::min(m_blocks.size(), first + kRecordsPerWrite);
-        pieces.clear();
-        for (std::size_t i = first; i < end; ++i) {
-            pieces.push_back({m_blocks[i]->GetData(), m_blocks[i]->GetSize()});
-        }
-        output.WriteGathered(pieces);
+    // Each block's own bytes, in record order. They stay put until the writer
+    // is flushed, so it gathers them rather than copying them.
+    for (const auto& block : m_blocks) {
+        output.WriteLasting(block->GetData(), block->GetSize());
     }
 }

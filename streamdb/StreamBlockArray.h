@@ -6,6 +6,7 @@
 #include <memory_resource>
 #include <vector>
 
+#include "streamdb/RecordPool.h"
 #include "streamdb/StreamBlock.h"
 
 class CBufferedWriter;
@@ -34,8 +35,9 @@ public:
     void WriteDatabase(CBufferedWriter& output, std::uint32_t timestamp) const;
 
 private:
-    // Where the blocks' buffers come from: large pieces of the record memory,
-    // given back when the list ends. Made before the blocks, gone after them.
-    std::pmr::monotonic_buffer_resource m_recordMemory;
+    // Where the blocks' buffers come from: a pool over large pieces of the
+    // record memory, to which a block's FreeData returns its record for the
+    // next one. Made before the blocks, gone after them.
+    CRecordPool m_recordMemory;
     std::vector<std::unique_ptr<CStreamBlock>> m_blocks;
 };

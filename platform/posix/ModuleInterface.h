@@ -15,7 +15,7 @@
 
 // Program and modules are built together; a module whose entry point
 // answers to another version is turned away.
-constexpr unsigned kModuleVersion = 3;
+constexpr unsigned kModuleVersion = 4;
 
 // Other programs as the freedesktop MIME database and desktop entries know
 // them. A program is named by the full path of its desktop entry: the entry,
@@ -43,7 +43,7 @@ class CProgramServices : public CLauncher {
 public:
     virtual std::optional<EPickOutcome> FinishPick(const std::vector<std::string>& paths,
                                                    std::vector<char>& selection,
-                                                   std::string& problem) const = 0;
+                                                   CMessageText& problem) const = 0;
     virtual bool MatchesFilter(std::string_view name, std::string_view patterns) const = 0;
 
 protected:

@@ -61,7 +61,7 @@ class CLentServices final : public CProgramServices {
 public:
     std::optional<EPickOutcome> FinishPick(const std::vector<std::string>& paths,
                                            std::vector<char>& selection,
-                                           std::string& problem) const override {
+                                           CMessageText& problem) const override {
         return ::FinishPick(paths, selection, problem);
     }
     bool MatchesFilter(std::string_view name, std::string_view patterns) const override {

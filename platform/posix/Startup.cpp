@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <iostream>
 
+#include "platform/posix/DescriptorInput.h"
 #include "platform/posix/Modules.h"
 #include "platform/posix/Notification.h"
 #include "platform/posix/TerminalDesktop.h"
@@ -27,6 +29,9 @@ void PrepareProcess() {
     // user, rather than end the process with a half-written database.
     signal(SIGXFSZ, SIG_IGN);
     signal(SIGPIPE, SIG_IGN);
+    // The time zone is read now, while descriptors are free: a conversion
+    // that found none to read it with would stamp its database in UTC.
+    tzset();
 }
 
 std::unique_ptr<CDesktop> ChooseDesktop() {
@@ -47,5 +52,7 @@ std::unique_ptr<CDesktop> ChooseDesktop() {
             }
         }
     }
-    return std::make_unique<CTerminalDesktop>(std::cin, std::cout, std::cerr, terminal);
+    static CDescriptorInput input(STDIN_FILENO);
+    static std::istream in(&input);
+    return std::make_unique<CTerminalDesktop>(in, std::cout, std::cerr, terminal);
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <istream>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -23,6 +24,10 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kQuote = '"';
+// The longest line read: more is never a selection or an answer, and is
+// passed over unread rather than held.
+constexpr std::size_t kLongestLine = 32767;
+constexpr char kUnlisted[] = "  (the folder cannot be listed)\n";
 constexpr char kNothingAnswered[] =
     "standard input ended before the first answer: nothing was asked and nothing converted";
 
@@ -106,7 +111,11 @@ std::vector<std::string> CTerminalDesktop::SplitSelectionLine(std::string_view l
     return names;
 }
 
-std::string CTerminalDesktop::ShowName(std::string_view name) {
+namespace {
+
+// `name` with every control character and every byte that is no UTF-8 as
+// \xHH, and each quote doubled when `doubleQuotes` says so.
+std::string Escape(std::string_view name, bool doubleQuotes) {
     std::string shown;
     for (std::size_t at = 0; at < name.size();) {
         const std::size_t length = GetShownCharacterLength(name.substr(at));
@@ -118,32 +127,56 @@ std::string CTerminalDesktop::ShowName(std::string_view name) {
             continue;
         }
         shown.append(name.substr(at, length));
-        if (name[at] == kQuote) {
+        if (doubleQuotes && name[at] == kQuote) {
             shown += kQuote;
         }
         at += length;
     }
+    return shown;
+}
+
+}  // namespace
+
+std::string CTerminalDesktop::ShowName(std::string_view name) {
+    const std::string shown = Escape(name, true);
     const bool needsQuotes = name.find_first_of(" \t\"") != std::string_view::npos;
     return needsQuotes ? kQuote + shown + kQuote : shown;
 }
 
-bool CTerminalDesktop::ReadLine(std::string& line) {
-    const bool read = static_cast<bool>(std::getline(m_in, line));
+std::string CTerminalDesktop::ShowText(const CMessageText& text) {
+    return text.before + Escape(text.name, false) + text.after;
+}
+
+CTerminalDesktop::ELineRead CTerminalDesktop::ReadLine(std::string& line) {
+    line.resize(kLongestLine + 2);
+    m_in.getline(&line[0], static_cast<std::streamsize>(line.size()));
+    const auto got = static_cast<std::size_t>(m_in.gcount());
+    ELineRead read = ELineRead::kLine;
+    if (got == 0 && m_in.eof()) {
+        read = ELineRead::kEnd;
+    } else if (m_in.fail() && !m_in.eof()) {
+        // Longer than any line the dialogue takes: the rest is passed over.
+        m_in.clear();
+        m_in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+        read = ELineRead::kTooLong;
+    }
+    // What getline counted holds the line's end, where it had one.
+    line.resize(std::min(got, kLongestLine + 1));
+    if (!line.empty() && !m_in.eof() && read == ELineRead::kLine) {
+        line.pop_back();
+    }
     // The output's last line ends as every other, where no terminal ended it.
-    if (!m_typedEcho || !read) {
+    if (!m_typedEcho || read == ELineRead::kEnd) {
         m_out << '\n';
     }
-    if (!read && !m_readBefore && !m_typedEcho) {
+    if (read == ELineRead::kEnd && !m_readBefore && !m_typedEcho) {
         m_err << kErrorLinePrefix << kNothingAnswered << std::endl;
     }
     m_readBefore = true;
-    if (!read) {
-        return false;
-    }
     if (!line.empty() && line.back() == '\r') {
         line.pop_back();
     }
-    return true;
+    return read;
 }
 
 void CTerminalDesktop::ShowFolder(const COpenFileDialogRequest& request) {
@@ -177,7 +210,9 @@ void CTerminalDesktop::ShowFolder(const COpenFileDialogRequest& request) {
     for (const std::string& name : names) {
         m_out << "  " << ShowName(name) << '\n';
     }
-    if (names.empty()) {
+    if (error) {
+        m_out << kUnlisted;
+    } else if (names.empty()) {
         m_out << "  (no matching files)\n";
     }
     const std::string confirm = request.okCaption.empty() ? "OK" : request.okCaption;
@@ -191,8 +226,13 @@ EPickOutcome CTerminalDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& 
     for (;;) {
         ShowFolder(request);
         std::string line;
-        if (!ReadLine(line)) {
-            return EPickOutcome::kCancelled;
+        switch (ReadLine(line)) {
+            case ELineRead::kEnd:
+                return EPickOutcome::kCancelled;
+            case ELineRead::kTooLong:
+                return EPickOutcome::kBufferTooSmall;
+            case ELineRead::kLine:
+                break;
         }
         const std::vector<std::string> typed = SplitSelectionLine(line);
         if (typed.empty()) {
@@ -224,24 +264,24 @@ EPickOutcome CTerminalDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& 
         if (paths.size() < typed.size()) {
             continue;
         }
-        std::string problem;
+        CMessageText problem("");
         if (const std::optional<EPickOutcome> outcome = FinishPick(paths, selection, problem)) {
             return *outcome;
         }
-        m_out << problem << '\n';
+        m_out << ShowText(problem) << '\n';
     }
 }
 
-int CTerminalDesktop::ShowMessageBox(const std::string& text, const std::string& caption,
+int CTerminalDesktop::ShowMessageBox(const CMessageText& text, const std::string& caption,
                                      unsigned style) {
-    m_out << '\n' << caption << '\n' << text << '\n';
+    m_out << '\n' << caption << '\n' << ShowText(text) << '\n';
     if ((style & kMbButtonMask) != kMbYesNo) {
         m_out << std::flush;
         return kIdOk;
     }
     m_out << "[Yes/No] " << std::flush;
     std::string answer;
-    if (!ReadLine(answer)) {
+    if (ReadLine(answer) != ELineRead::kLine) {
         return kIdNo;
     }
     const std::size_t first = answer.find_first_not_of(" \t");

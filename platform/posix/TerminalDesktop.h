@@ -32,17 +32,24 @@ public:
     // that are no UTF-8 are shown as \xHH: a name never reaches the terminal
     // raw, where it could move the cursor or clear the screen.
     static std::string ShowName(std::string_view name);
+    // A message's text as the terminal shows it: the words as they stand,
+    // the name escaped as the picker escapes it.
+    static std::string ShowText(const CMessageText& text);
 
     EPickOutcome ShowOpenFileDialog(const COpenFileDialogRequest& request,
                                     std::vector<char>& selection) override;
-    int ShowMessageBox(const std::string& text, const std::string& caption,
+    int ShowMessageBox(const CMessageText& text, const std::string& caption,
                        unsigned style) override;
     std::string FindAssociatedProgram(const std::string& file) override;
     void StartProgram(const std::string& program, const std::vector<std::string>& files) override;
 
 private:
+    enum class ELineRead { kLine, kTooLong, kEnd };
+
     void ShowFolder(const COpenFileDialogRequest& request);
-    bool ReadLine(std::string& line);
+    // One line, without its end; a line too long for any answer is passed
+    // over and reported.
+    ELineRead ReadLine(std::string& line);
 
     std::istream& m_in;
     std::ostream& m_out;

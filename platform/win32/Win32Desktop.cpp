@@ -183,21 +183,22 @@ EPickOutcome CWin32Desktop::ShowOpenFileDialog(const COpenFileDialogRequest& req
             return SetWorkingFolder(narrowed) || SetCurrentDirectoryW(folder.c_str()) != FALSE;
         };
         const std::string narrowed = Narrow(picked);
-        std::string problem;
+        CMessageText problem("");
         if (const std::optional<EPickOutcome> outcome =
                 FinishPick(UnpackSelection(std::vector<char>(narrowed.begin(), narrowed.end())),
                            selection, problem, setFolder)) {
             return *outcome;
         }
-        if (!problem.empty()) {
+        if (!problem.IsEmpty()) {
             ShowMessageBox(problem, request.title, MB_OK | MB_ICONSTOP);
         }
     }
 }
 
-int CWin32Desktop::ShowMessageBox(const std::string& text, const std::string& caption,
+int CWin32Desktop::ShowMessageBox(const CMessageText& text, const std::string& caption,
                                   unsigned style) {
-    return MessageBoxA(nullptr, text.c_str(), caption.c_str(), style);
+    // Windows' message box wraps a long name and shows every name as it is.
+    return MessageBoxA(nullptr, text.Join().c_str(), caption.c_str(), style);
 }
 
 std::string CWin32Desktop::FindAssociatedProgram(const std::string& file) {

@@ -50,6 +50,20 @@ run decline 'a.puz\nno\n'
 expect_text decline "$(printf 'The following file already exists:\n%s/decline/a.pdb\nDo you wish to overwrite it?' "$work")"
 grep -q "installed to the handheld" "$work/decline.out" && fail "decline: install question asked"
 
+# A folder whose name holds escape sequences and a line of its own: the
+# question names it escaped, so it can neither set the title, clear the
+# screen nor print an answer nobody gave.
+sneaky=$(printf 'x\033]0;owned\007\033[2J\n[Yes/No] yes')
+mkdir -p "$work/$sneaky"
+printf 'new' >"$work/$sneaky/a.puz"
+printf 'old' >"$work/$sneaky/a.pdb"
+(cd "$work/$sneaky" && printf 'a.puz\nno\n' | timeout 20 "$program" >"$work/sneaky.out" 2>&1) ||
+    fail "sneaky: exit status $?"
+! grep -q "$(printf '\033')" "$work/sneaky.out" || fail "sneaky: an escape reached the terminal"
+expect_text sneaky 'x\x1B]0;owned\x07\x1B[2J\x0A[Yes/No] yes/a.pdb'
+[ "$(grep -c '^\[Yes/No\]' "$work/sneaky.out")" = 1 ] || fail "sneaky: a second answer line"
+[ "$(cat "$work/$sneaky/a.pdb")" = old ] || fail "sneaky: the old database changed"
+
 # A FIFO named like a puzzle is a file that cannot be opened, not a hang.
 mkdir -p "$work/fifo"
 mkfifo "$work/fifo/pipe.puz"

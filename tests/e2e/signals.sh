@@ -2,7 +2,7 @@
 # SIGTERM, SIGINT and SIGHUP (a closed terminal) at several moments of
 # writing the largest database, with and without an old one: afterwards the
 # folder holds the old database byte for byte, or the new one whole, and no
-# other file.
+# other file. After SIGKILL, the next conversion leaves no other file.
 set -u
 program=$1
 . "$(dirname "$0")/common.sh"
@@ -58,5 +58,24 @@ for percent in 5 20 40 60 80 95; do
         fi
     done
 done
+
+# SIGKILL cannot be caught: what it leaves behind goes with the next
+# conversion to the same database. Killed at later and later moments until
+# it leaves something.
+for percent in 20 30 40 50 60 70 80; do
+    rm -f "$folder/in.pdb"
+    (cd "$folder" && printf 'in.puz\nno\n' | exec "$program" >/dev/null 2>&1) &
+    pid=$!
+    sleep "$(awk -v t="$took" -v p="$percent" 'BEGIN {printf "%.3f", t * p / 100 / 1e6}')"
+    pkill -KILL -P "$pid" 2>/dev/null || kill -KILL "$pid" 2>/dev/null
+    wait "$pid"
+    [ -z "$(ls -A "$folder" | grep -v -x -e in.puz -e in.pdb)" ] || break
+done
+[ -n "$(ls -A "$folder" | grep -v -x -e in.puz -e in.pdb)" ] || fail "SIGKILL: never left a file"
+rm -f "$folder/in.pdb"
+run signals 'in.puz\nno\n'
+left=$(ls -A "$folder" | grep -v -x -e in.puz -e in.pdb)
+[ -z "$left" ] || fail "SIGKILL: the next conversion left $left"
+is_whole "$folder/in.pdb" || fail "SIGKILL: the next conversion is not whole"
 
 report

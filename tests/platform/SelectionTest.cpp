@@ -90,11 +90,11 @@ TEST(SelectionTest, ConfirmedPickOfOneFolderFillsTheBufferAndMovesThere) {
     std::filesystem::create_directory("sub");
     const std::string sub = folder.GetName() + kSep + "sub";
     std::vector<char> buffer(kCapacity);
-    std::string problem;
+    CMessageText problem("");
     EXPECT_EQ(FinishPick({sub + kSep + "b.puz", sub + kSep + "a b.puz", sub + kSep + "b.puz"},
                          buffer, problem),
               EPickOutcome::kConfirmed);
-    EXPECT_EQ(problem, "");
+    EXPECT_TRUE(problem.IsEmpty());
     EXPECT_EQ(UnpackSelection(buffer),
               (std::vector<std::string>{sub + kSep + "b.puz", sub + kSep + "a b.puz",
                                         sub + kSep + "b.puz"}));
@@ -106,18 +106,18 @@ TEST(SelectionTest, PickThatCannotBeTakenKeepsThePickerOpen) {
     std::filesystem::create_directory("sub");
     const std::string top = folder.GetName();
     std::vector<char> buffer(kCapacity, 'u');
-    std::string problem;
+    CMessageText problem("");
     for (const std::vector<std::string>& paths :
          {std::vector<std::string>{top + kSep + "a.puz", top + kSep + "sub" + kSep + "b.puz"},
           std::vector<std::string>{top + kSep + "a.puz", top + kSep}}) {
         EXPECT_EQ(FinishPick(paths, buffer, problem), std::nullopt);
-        EXPECT_EQ(problem, UserTexts::kSeveralFolders);
+        EXPECT_EQ(problem.Join(), UserTexts::kSeveralFolders);
     }
     const std::string gone = top + kSep + "gone";
     EXPECT_EQ(FinishPick({gone + kSep + "a.puz"}, buffer, problem), std::nullopt);
-    EXPECT_EQ(problem, UserTexts::kFolderClosed + gone);
+    EXPECT_EQ(problem.Join(), UserTexts::kFolderClosed + gone);
     EXPECT_EQ(FinishPick({}, buffer, problem), std::nullopt);
-    EXPECT_EQ(problem, "");
+    EXPECT_TRUE(problem.IsEmpty());
 
     // Too long for the buffer: the pick ends, the working folder stays.
     const std::string sub = top + kSep + "sub";

@@ -43,10 +43,10 @@ EPickOutcome CScriptedDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& 
     for (const std::string& name : pick.names) {
         paths.push_back(pick.folder + kFolderSeparator + name);
     }
-    std::string problem;
+    CMessageText problem("");
     const std::optional<EPickOutcome> outcome = FinishPick(paths, selection, problem);
     if (!outcome) {
-        ADD_FAILURE() << "a pick no desktop would confirm: " << problem;
+        ADD_FAILURE() << "a pick no desktop would confirm: " << problem.Join();
         return EPickOutcome::kCancelled;
     }
     if (*outcome == EPickOutcome::kConfirmed && pick.afterwards) {
@@ -55,14 +55,14 @@ EPickOutcome CScriptedDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& 
     return *outcome;
 }
 
-int CScriptedDesktop::ShowMessageBox(const std::string& text, const std::string& caption,
+int CScriptedDesktop::ShowMessageBox(const CMessageText& text, const std::string& caption,
                                      unsigned style) {
-    m_messages.push_back({text, caption, style});
+    m_messages.push_back({text.Join(), caption, style});
     if ((style & kMbButtonMask) != kMbYesNo) {
         return kIdOk;
     }
     if (m_answers.empty()) {
-        ADD_FAILURE() << "unscripted question: " << text;
+        ADD_FAILURE() << "unscripted question: " << text.Join();
         return kIdNo;
     }
     const CAnswer answer = m_answers.front();

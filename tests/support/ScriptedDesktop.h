@@ -34,7 +34,7 @@ public:
 
     EPickOutcome ShowOpenFileDialog(const COpenFileDialogRequest& request,
                                     std::vector<char>& selection) override;
-    int ShowMessageBox(const std::string& text, const std::string& caption,
+    int ShowMessageBox(const CMessageText& text, const std::string& caption,
                        unsigned style) override;
     std::string FindAssociatedProgram(const std::string& file) override;
     void StartProgram(const std::string& program, const std::vector<std::string>& files) override;

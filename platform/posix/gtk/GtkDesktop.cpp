@@ -2,7 +2,11 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
 #include <optional>
+#include <string_view>
 
 #include "platform/posix/gio/GObjectPtr.h"
 #include "quintar_icons.h"
@@ -15,6 +19,11 @@ constexpr char kOpenLabel[] = "_Open";
 constexpr char kCancelLabel[] = "_Cancel";
 // Enough for any dialog's closing work; a source that never settles cannot hold the run.
 constexpr int kMaxPendingEvents = 10000;
+// GTK's own cap for a message's lines; a name wraps within it too.
+constexpr gint kMessageWidthChars = 60;
+// A message taller than 1/2 of the screen scrolls: the rest is left to the
+// buttons, the title bar and panels.
+constexpr gint kMessageScreenShare = 2;
 
 std::vector<TObjectPtr<GdkPixbuf>> LoadIcons() {
     quintar_icons_register_resource();
@@ -121,6 +130,93 @@ std::vector<std::string> GetSelectedPaths(GtkFileChooser* chooser) {
     return paths;
 }
 
+// Names as a message label may take them. The decoding is this file's own
+// until the program has one UTF-8 decoder for all its names.
+
+struct CCharacter {
+    std::size_t length;  // 0: no well-formed character starts here
+    char32_t code;
+};
+
+struct CSequenceForm {
+    unsigned char leadMask;
+    unsigned char lead;
+    char32_t least;  // anything below is an overlong form
+};
+
+// The lead bytes of two-, three- and four-byte sequences.
+constexpr CSequenceForm kSequenceForms[] = {
+    {0xE0, 0xC0, 0x80}, {0xF0, 0xE0, 0x800}, {0xF8, 0xF0, 0x10000}};
+constexpr unsigned char kContinuationMask = 0xC0;
+constexpr unsigned char kContinuation = 0x80;
+constexpr unsigned kContinuationBits = 6;
+constexpr char32_t kFirstSurrogate = 0xD800;
+constexpr char32_t kLastSurrogate = 0xDFFF;
+constexpr char32_t kLastCode = 0x10FFFF;
+
+CCharacter DecodeCharacter(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < kContinuation) {
+        return {1, lead};
+    }
+    for (std::size_t form = 0; form < std::size(kSequenceForms); ++form) {
+        const CSequenceForm& sequence = kSequenceForms[form];
+        const std::size_t length = form + 2;
+        if ((lead & sequence.leadMask) != sequence.lead || text.size() < length) {
+            continue;
+        }
+        char32_t code = lead & static_cast<unsigned char>(~sequence.leadMask);
+        for (std::size_t at = 1; at < length; ++at) {
+            const auto next = static_cast<unsigned char>(text[at]);
+            if ((next & kContinuationMask) != kContinuation) {
+                return {0, 0};
+            }
+            code = (code << kContinuationBits) | (next & ~kContinuationMask);
+        }
+        if (code < sequence.least || (code >= kFirstSurrogate && code <= kLastSurrogate) ||
+            code > kLastCode) {
+            return {0, 0};
+        }
+        return {length, code};
+    }
+    return {0, 0};
+}
+
+constexpr char32_t kFirstPrintable = 0x20;
+constexpr char32_t kDelete = 0x7F;
+constexpr char32_t kLastC1Control = 0x9F;
+constexpr char32_t kLineSeparator = 0x2028;
+constexpr char32_t kParagraphSeparator = 0x2029;
+
+// Control characters, and the separators at which Pango starts a new line:
+// in a name they could add lines that pass for the program's words.
+bool IsLineControl(char32_t code) {
+    return code < kFirstPrintable || (code >= kDelete && code <= kLastC1Control) ||
+           code == kLineSeparator || code == kParagraphSeparator;
+}
+
+// A name as the message shows it: each byte that starts no well-formed
+// character, and each byte of a control character, as \xHH, as the terminal
+// shows them.
+std::string ShowName(std::string_view name) {
+    std::string shown;
+    for (std::size_t at = 0; at < name.size();) {
+        const CCharacter character = DecodeCharacter(name.substr(at));
+        const std::size_t length = character.length != 0 ? character.length : 1;
+        if (character.length != 0 && !IsLineControl(character.code)) {
+            shown.append(name.substr(at, length));
+        } else {
+            for (const char byte : name.substr(at, length)) {
+                char escaped[sizeof "\\xHH"];
+                std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(byte));
+                shown += escaped;
+            }
+        }
+        at += length;
+    }
+    return shown;
+}
+
 struct CMessageLook {
     GtkMessageType type;
     const char* iconName;
@@ -139,16 +235,100 @@ CMessageLook GetMessageLook(unsigned style) {
     }
 }
 
-int RunMessage(GtkWindow* parent, const std::string& text, const std::string& caption,
+// The least height a monitor leaves to windows: a box that fits it fits
+// wherever the window manager puts it.
+gint GetLeastScreenHeight() {
+    GdkDisplay* display = gdk_display_get_default();
+    gint least = G_MAXINT;
+    for (int i = 0; i < gdk_display_get_n_monitors(display); ++i) {
+        GdkRectangle area{};
+        gdk_monitor_get_workarea(gdk_display_get_monitor(display, i), &area);
+        least = std::min(least, area.height);
+    }
+    return least;
+}
+
+// A name comes whole, often hundreds of letters without a blank: it wraps
+// inside words too, and the longest paths scroll, or the box outgrows the
+// screen and its buttons with it.
+void FitMessageToScreen(GtkMessageDialog* dialog) {
+    GtkWidget* area = gtk_message_dialog_get_message_area(dialog);
+    // The message is the area's first label; the second, for more text, stays empty.
+    GList* children = gtk_container_get_children(GTK_CONTAINER(area));
+    GtkWidget* label =
+        children != nullptr && GTK_IS_LABEL(children->data) ? GTK_WIDGET(children->data) : nullptr;
+    g_list_free(children);
+    if (label == nullptr) {
+        return;
+    }
+    gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
+    gtk_label_set_max_width_chars(GTK_LABEL(label), kMessageWidthChars);
+    // A hyphen at the break would read as part of the name.
+    PangoAttrList* attributes = pango_attr_list_new();
+    pango_attr_list_insert(attributes, pango_attr_insert_hyphens_new(FALSE));
+    gtk_label_set_attributes(GTK_LABEL(label), attributes);
+    pango_attr_list_unref(attributes);
+
+    GtkScrolledWindow* scrolled = GTK_SCROLLED_WINDOW(gtk_scrolled_window_new(nullptr, nullptr));
+    gtk_scrolled_window_set_policy(scrolled, GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+    gtk_scrolled_window_set_propagate_natural_width(scrolled, TRUE);
+    gtk_scrolled_window_set_propagate_natural_height(scrolled, TRUE);
+    const gint screenHeight = GetLeastScreenHeight();
+    if (screenHeight != G_MAXINT) {
+        gtk_scrolled_window_set_max_content_height(scrolled, screenHeight / kMessageScreenShare);
+    }
+    g_object_ref(label);
+    gtk_container_remove(GTK_CONTAINER(area), label);
+    gtk_container_add(GTK_CONTAINER(scrolled), label);
+    g_object_unref(label);
+    gtk_box_pack_start(GTK_BOX(area), GTK_WIDGET(scrolled), TRUE, TRUE, 0);
+    gtk_box_reorder_child(GTK_BOX(area), GTK_WIDGET(scrolled), 0);
+    gtk_widget_show(GTK_WIDGET(scrolled));
+}
+
+constexpr auto kCommandModifiers = static_cast<GdkModifierType>(
+    GDK_CONTROL_MASK | GDK_MOD1_MASK | GDK_SUPER_MASK | GDK_HYPER_MASK | GDK_META_MASK);
+
+// As in the Windows message box, a button's underlined letter answers at
+// once, with no Alt, in either case: Y and N, or their translations.
+gboolean AnswerByLetter(GtkWidget* widget, GdkEventKey* event, gpointer) {
+    if ((event->state & kCommandModifiers) != 0) {
+        return FALSE;
+    }
+    const guint letter = gdk_keyval_to_lower(event->keyval);
+    GtkDialog* dialog = GTK_DIALOG(widget);
+    for (const gint response : {GTK_RESPONSE_YES, GTK_RESPONSE_NO}) {
+        GtkWidget* button = gtk_dialog_get_widget_for_response(dialog, response);
+        GtkWidget* label = GTK_IS_BIN(button) ? gtk_bin_get_child(GTK_BIN(button)) : nullptr;
+        if (GTK_IS_LABEL(label) && gtk_label_get_mnemonic_keyval(GTK_LABEL(label)) == letter) {
+            gtk_dialog_response(dialog, response);
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+int RunMessage(GtkWindow* parent, const CMessageText& message, const std::string& caption,
                unsigned style) {
     const bool yesNo = (style & kMbButtonMask) == kMbYesNo;
     const CMessageLook look = GetMessageLook(style);
+    const std::string text = message.before + ShowName(message.name) + message.after;
     const CDialog dialog(gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, look.type,
                                                 yesNo ? GTK_BUTTONS_YES_NO : GTK_BUTTONS_OK, "%s",
                                                 text.c_str()));
-    gtk_window_set_title(GTK_WINDOW(dialog.Get()), caption.c_str());
-    gtk_window_set_position(GTK_WINDOW(dialog.Get()),
+    GtkWindow* window = GTK_WINDOW(dialog.Get());
+    gtk_window_set_title(window, caption.c_str());
+    gtk_window_set_position(window,
                             parent != nullptr ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
+    if (parent == nullptr) {
+        // Without the picker the box is the program's only window: the task
+        // bar and Alt+Tab must offer it.
+        gtk_window_set_skip_taskbar_hint(window, FALSE);
+    }
+    FitMessageToScreen(GTK_MESSAGE_DIALOG(dialog.Get()));
+    if (yesNo) {
+        g_signal_connect(dialog.Get(), "key-press-event", G_CALLBACK(AnswerByLetter), nullptr);
+    }
     if (look.iconName != nullptr) {
         // GTK 3 dialogs no longer show the message type; the icon has to be asked for.
         GtkWidget* image = gtk_image_new_from_icon_name(look.iconName, GTK_ICON_SIZE_DIALOG);
@@ -205,18 +385,18 @@ EPickOutcome CGtkDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& reque
         if (dialog.Run() != GTK_RESPONSE_ACCEPT) {
             return EPickOutcome::kCancelled;
         }
-        std::string problem;
+        CMessageText problem("");
         if (const std::optional<EPickOutcome> outcome =
                 m_program.FinishPick(GetSelectedPaths(chooser), selection, problem)) {
             return *outcome;
         }
-        if (!problem.empty()) {
+        if (!problem.IsEmpty()) {
             RunMessage(window, problem, request.title, kMbOk | kMbIconStop);
         }
     }
 }
 
-int CGtkDesktop::ShowMessageBox(const std::string& text, const std::string& caption,
+int CGtkDesktop::ShowMessageBox(const CMessageText& text, const std::string& caption,
                                 unsigned style) {
     return RunMessage(nullptr, text, caption, style);
 }

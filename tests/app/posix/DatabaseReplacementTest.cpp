@@ -1,4 +1,10 @@
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,6 +15,7 @@
 #include "tests/support/ScriptedDesktop.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/UserTexts.h"
+#include "tests/support/posix/SystemCalls.h"
 
 namespace fs = std::filesystem;
 
@@ -69,6 +76,189 @@ TEST_F(DatabaseReplacementTest, DatabaseHeldElsewhereIsNeitherAskedAboutNorRepla
     EXPECT_EQ(m_desktop.GetMessageTexts(), Paths{kCouldNotCreate + "a.pdb"});
     EXPECT_EQ(ReadBytes("a.pdb"), "old database");
     EXPECT_EQ(ListFolder(m_folder.GetPath()), (Paths{"a.pdb", "a.puz"}));
+}
+
+// What the user agreed to replace is what gets replaced: a database another
+// program put in its place while the question waited stays; one deleted
+// meanwhile is simply written.
+TEST_F(DatabaseReplacementTest, OnlyTheDatabaseAskedAboutIsReplaced) {
+    WriteBytes("a.puz", "a");
+    WriteBytes("b.puz", "b");
+    WriteBytes("a.pdb", "old a");
+    WriteBytes("b.pdb", "old b");
+    m_desktop.AddPick(m_folder.GetName(), {"a.puz", "b.puz"});
+    m_desktop.AddAnswer(kIdYes, [] {
+        WriteBytes("other.pdb", "someone else's");
+        fs::rename("other.pdb", "a.pdb");
+    });
+    m_desktop.AddAnswer(kIdYes, [] { fs::remove("b.pdb"); });
+    m_desktop.AddAnswers({kIdNo});
+    m_app.RunConverter();
+
+    EXPECT_EQ(m_desktop.GetMessageTexts(),
+              (Paths{OverwriteQuestion(m_folder.GetName() + "/a.pdb"), kCouldNotWrite + "a.pdb",
+                     OverwriteQuestion(m_folder.GetName() + "/b.pdb"), kInstallQuestion}));
+    EXPECT_EQ(ReadBytes("a.pdb"), "someone else's");
+    EXPECT_TRUE(IsStreamDatabaseOf(ReadBytes("b.pdb"), "b"));
+    EXPECT_EQ(ListFolder(m_folder.GetPath()), (Paths{"a.pdb", "a.puz", "b.pdb", "b.puz"}));
+}
+
+struct CFileIdentity {
+    ino_t inode;
+    uid_t owner;
+    gid_t group;
+    mode_t mode;
+};
+
+CFileIdentity IdentityOf(const char* path) {
+    struct stat info {};
+    EXPECT_EQ(lstat(path, &info), 0) << path;
+    return {info.st_ino, info.st_uid, info.st_gid, info.st_mode & 07777};
+}
+
+// A database with other names, or attributes the new file cannot be given,
+// is written over in place behind a backup that goes once the new bytes are
+// on the disk: every name leads to the new database, which keeps them all.
+TEST_F(DatabaseReplacementTest, DatabaseANewFileCannotStandInForIsWrittenInPlace) {
+    const bool attributes = [] {
+        WriteBytes("probe", "");
+        return setxattr("probe", "user.probe", "1", 1, 0) == 0;
+    }();
+    fs::remove("probe");
+    for (const bool linked : {true, false}) {
+        SCOPED_TRACE(linked ? "hard link" : "attribute that cannot be copied");
+        if (!linked && !attributes) {
+            continue;  // a file system without user attributes has none to lose
+        }
+        WriteBytes("a.puz", MakeBytes(20000, 5));
+        WriteBytes("a.pdb", "old database");
+        fs::remove("elsewhere.pdb");
+        if (linked) {
+            fs::create_hard_link("a.pdb", "elsewhere.pdb");
+        } else {
+            ASSERT_EQ(setxattr("a.pdb", "user.note", "kept", 4, 0), 0);
+        }
+        const CFileIdentity before = IdentityOf("a.pdb");
+        CScriptedDesktop desktop;
+        CConvertorApp app(desktop);
+        desktop.AddPick(m_folder.GetName(), {"a.puz"});
+        desktop.AddAnswers({kIdYes, kIdNo});
+        {
+            const CSystemCallFault refused(ESystemCall::kFsetxattr, linked ? 0 : EPERM);
+            app.RunConverter();
+        }
+        EXPECT_EQ(desktop.m_messages.size(), 2u);
+        EXPECT_TRUE(IsStreamDatabaseOf(ReadBytes("a.pdb"), MakeBytes(20000, 5)));
+        EXPECT_EQ(IdentityOf("a.pdb").inode, before.inode);
+        if (linked) {
+            EXPECT_EQ(ReadBytes("elsewhere.pdb"), ReadBytes("a.pdb"));
+            EXPECT_EQ(ListFolder(m_folder.GetPath()), (Paths{"a.pdb", "a.puz", "elsewhere.pdb"}));
+        } else {
+            char note[8] = {};
+            EXPECT_EQ(getxattr("a.pdb", "user.note", note, sizeof note), 4);
+            EXPECT_STREQ(note, "kept");
+            EXPECT_EQ(ListFolder(m_folder.GetPath()), (Paths{"a.pdb", "a.puz"}));
+        }
+    }
+}
+
+// Where the backup cannot be made, nothing is written over; where the new
+// bytes do not all fit, the backup's go back. Either way the database is
+// its old self and nothing is left beside it.
+TEST_F(DatabaseReplacementTest, DatabaseWrittenInPlaceIsNeverLeftHalfWritten) {
+    WriteBytes("a.puz", MakeBytes(60000, 6));
+    WriteBytes("a.pdb", MakeBytes(30000, 7));
+    fs::create_hard_link("a.pdb", "elsewhere.pdb");
+    const auto run = [&](const std::string& expected) {
+        CScriptedDesktop desktop;
+        CConvertorApp app(desktop);
+        desktop.AddPick(m_folder.GetName(), {"a.puz"});
+        desktop.AddAnswers({kIdYes});
+        app.RunConverter();
+        EXPECT_EQ(desktop.GetMessageTexts(),
+                  (Paths{OverwriteQuestion(m_folder.GetName() + "/a.pdb"), expected}));
+        EXPECT_EQ(ReadBytes("a.pdb"), MakeBytes(30000, 7));
+        EXPECT_EQ(ReadBytes("elsewhere.pdb"), MakeBytes(30000, 7));
+        EXPECT_EQ(ListFolder(m_folder.GetPath()), (Paths{"a.pdb", "a.puz", "elsewhere.pdb"}));
+    };
+    {
+        SCOPED_TRACE("no backup");
+        const CSystemCallFault fault(ESystemCall::kFsync, EIO, [](int fd) {
+            return PathOf(fd).find(".quintar-backup-") != std::string::npos;
+        });
+        run(kCouldNotCreate + "a.pdb");
+    }
+    {
+        SCOPED_TRACE("full disk");
+        rlimit previous{};
+        getrlimit(RLIMIT_FSIZE, &previous);
+        rlimit capped = previous;
+        capped.rlim_cur = 40000;
+        const auto ignored = signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &capped);
+        run(kCouldNotWrite + "a.pdb");
+        setrlimit(RLIMIT_FSIZE, &previous);
+        signal(SIGXFSZ, ignored);
+    }
+}
+
+// In a folder a group shares, a member who replaces another's database
+// leaves it to everyone who could use it: with its owner where the new file
+// could not keep them, or, where the owner belongs to the group, in a new
+// file of the group. (Needs root, to be those users.)
+TEST_F(DatabaseReplacementTest, SharedDatabaseStaysWithEveryoneWhoCouldUseIt) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "only root can act as the group's members";
+    }
+    constexpr uid_t kOwner = 54321;  // no account: in no group but by its files
+    constexpr uid_t kMember = 54322;
+    constexpr gid_t kGroup = 54320;
+    fs::permissions(m_folder.GetPath(), fs::perms::all);
+    WriteBytes("a.puz", "new");
+    fs::permissions("a.puz", fs::perms(0644));
+    struct SCase {
+        const char* label;
+        uid_t owner;
+        gid_t group;
+        bool inPlace;
+    };
+    // root's own group is root's: a member of it keeps the database in a new file.
+    for (const SCase& shared : {SCase{"owner outside the group", kOwner, kGroup, true},
+                                SCase{"owner inside the group", 0, 0, false}}) {
+        SCOPED_TRACE(shared.label);
+        WriteBytes("a.pdb", "old database");
+        ASSERT_EQ(chown("a.pdb", shared.owner, shared.group), 0);
+        ASSERT_EQ(chmod("a.pdb", 0660), 0);
+        const CFileIdentity before = IdentityOf("a.pdb");
+        const pid_t child = fork();
+        if (child == 0) {
+            const gid_t groups[] = {shared.group};
+            if (setgroups(1, groups) != 0 || setgid(kGroup) != 0 || setuid(kMember) != 0) {
+                _exit(2);
+            }
+            CScriptedDesktop desktop;
+            CConvertorApp app(desktop);
+            desktop.AddPick(m_folder.GetName(), {"a.puz"});
+            desktop.AddAnswers({kIdYes, kIdNo});
+            app.RunConverter();
+            _exit(desktop.m_messages.size() == 2 ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        EXPECT_TRUE(IsStreamDatabaseOf(ReadBytes("a.pdb"), "new"));
+        const CFileIdentity after = IdentityOf("a.pdb");
+        EXPECT_EQ(after.group, shared.group);
+        EXPECT_EQ(after.mode, 0660u);
+        if (shared.inPlace) {
+            EXPECT_EQ(after.inode, before.inode);
+            EXPECT_EQ(after.owner, shared.owner);
+        } else {
+            EXPECT_NE(after.inode, before.inode);
+            EXPECT_EQ(after.owner, kMember);
+        }
+        EXPECT_EQ(ListFolder(m_folder.GetPath()), (Paths{"a.pdb", "a.puz"}));
+    }
 }
 
 }  // namespace

@@ -2,7 +2,11 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "app/ConvertorApp.h"
 #include "platform/Startup.h"
@@ -10,6 +14,7 @@
 #include "tests/support/ScriptedDesktop.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/UserTexts.h"
+#include "tests/support/posix/SystemCalls.h"
 
 namespace fs = std::filesystem;
 
@@ -104,6 +109,90 @@ TEST_F(StreamFailureTest, UnreadableInputIsReportedAndNothingWritten) {
     EXPECT_EQ(m_desktop.m_messages[0].text, kCouldNotRead + "bad.puz");
     EXPECT_FALSE(fs::exists("bad.pdb"));
     EXPECT_TRUE(fs::exists("good.pdb"));
+}
+
+// A database counts as written once the disk holds it: its own bytes and
+// then its name in the folder. A flush that fails is a write that failed;
+// a file system that cannot flush folders at all is not.
+TEST_F(StreamFailureTest, FailedFlushIsAFailedWrite) {
+    struct SCase {
+        const char* label;
+        bool folder;
+        int error;
+        bool written;
+    };
+    const SCase cases[] = {{"file, EIO", false, EIO, false},
+                           {"folder, EIO", true, EIO, false},
+                           {"folder, ENOSPC", true, ENOSPC, false},
+                           {"folder, EINVAL", true, EINVAL, true}};
+    for (const SCase& flush : cases) {
+        SCOPED_TRACE(flush.label);
+        WriteBytes("a.puz", "new");
+        WriteBytes("a.pdb", "old database");
+        CScriptedDesktop desktop;
+        CConvertorApp app(desktop);
+        desktop.AddPick(m_folder.GetName(), {"a.puz"});
+        desktop.AddAnswers({kIdYes, kIdNo});
+        {
+            const CSystemCallFault fault(ESystemCall::kFsync, flush.error,
+                                         [&](int fd) { return IsFolder(fd) == flush.folder; });
+            app.RunConverter();
+            EXPECT_EQ(fault.GetCount(), 1);
+        }
+        EXPECT_EQ(ListFolder(m_folder.GetPath()), (Paths{"a.pdb", "a.puz"}));
+        if (flush.written) {
+            EXPECT_EQ(desktop.m_messages.size(), 2u);
+            EXPECT_TRUE(IsStreamDatabaseOf(ReadBytes("a.pdb"), "new"));
+        } else {
+            ASSERT_EQ(desktop.m_messages.size(), 2u);
+            EXPECT_EQ(desktop.m_messages[1].text, kCouldNotWrite + "a.pdb");
+            EXPECT_TRUE(app.GetConvertedFiles().empty());
+        }
+        if (!flush.folder) {
+            EXPECT_EQ(ReadBytes("a.pdb"), "old database");
+        }
+    }
+}
+
+// Another program saves the puzzle while it is read: what was read mixes two
+// versions, or a part of one, and is not converted; the batch goes on.
+TEST_F(StreamFailureTest, InputThatChangesWhileItIsReadIsNotConverted) {
+    const std::string puzzle = MakeBytes(600000, 3);
+    const std::function<void()> saves[] = {
+        [] { std::ofstream("a.puz", std::ios::binary | std::ios::app) << "appended"; },
+        [&] { WriteBytes("a.puz", puzzle.substr(0, 1000)); },
+        [&] {
+            std::fstream file("a.puz", std::ios::binary | std::ios::in | std::ios::out);
+            file.seekp(500000);
+            file << "rewritten in place";
+        },
+    };
+    for (const auto& save : saves) {
+        WriteBytes("a.puz", puzzle);
+        WriteBytes("b.puz", "b");
+        std::remove("a.pdb");
+        std::remove("b.pdb");
+        CScriptedDesktop desktop;
+        CConvertorApp app(desktop);
+        desktop.AddPick(m_folder.GetName(), {"a.puz", "b.puz"});
+        desktop.AddAnswers({kIdNo});
+        {
+            // Saved once, after the first piece was read.
+            int reads = 0;
+            const CSystemCallFault fault(
+                ESystemCall::kRead, 0,
+                [](int fd) { return PathOf(fd).find("a.puz") != std::string::npos; },
+                [&](int) {
+                    if (++reads == 2) {
+                        save();
+                    }
+                });
+            app.RunConverter();
+        }
+        EXPECT_EQ(desktop.GetMessageTexts(), (Paths{kCouldNotRead + "a.puz", kInstallQuestion}));
+        EXPECT_FALSE(fs::exists("a.pdb"));
+        EXPECT_TRUE(IsStreamDatabaseOf(ReadBytes("b.pdb"), "b"));
+    }
 }
 
 }  // namespace

@@ -1,10 +1,15 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "platform/File.h"
 #include "tests/support/TestFiles.h"
@@ -14,6 +19,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using EOpenMode = CFile::EOpenMode;
+using Names = std::vector<std::string>;
 
 class PosixFileTest : public ::testing::Test {
 protected:
@@ -99,14 +105,29 @@ TEST_F(PosixFileTest, UnfinishedFileOfTheLongestNameFitsAndNamesItsDatabase) {
     EXPECT_EQ(ListFolder(m_folder.GetPath()), std::vector<std::string>{name});
 }
 
-// SIGINT, SIGTERM and SIGHUP take the unfinished file with them, and still
-// end the program as they would have.
+// Runs `write` in a child process and returns how the child ended.
+int RunInChild(const std::function<void()>& write) {
+    const pid_t child = fork();
+    if (child == 0) {
+        // SIGQUIT would leave a core dump in the folder.
+        const rlimit noCore{0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
+        write();
+        _exit(1);
+    }
+    int status = 0;
+    EXPECT_EQ(waitpid(child, &status, 0), child);
+    return status;
+}
+
+// Every signal that ends the program takes the unfinished file with it, and
+// still ends the program as it would have.
 TEST_F(PosixFileTest, EndingSignalRemovesTheUnfinishedFile) {
     WriteBytes("old.pdb", "old");
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU,
+                             SIGVTALRM, SIGPROF}) {
         SCOPED_TRACE(signal);
-        const pid_t child = fork();
-        if (child == 0) {
+        const int status = RunInChild([&] {
             CFile existing;
             CFile replacement;
             if (existing.Open("old.pdb", EOpenMode::kWriteExisting) &&
@@ -114,15 +135,58 @@ TEST_F(PosixFileTest, EndingSignalRemovesTheUnfinishedFile) {
                 replacement.Write("half", 4)) {
                 raise(signal);
             }
-            _exit(1);
-        }
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
+        });
         ASSERT_TRUE(WIFSIGNALED(status));
         EXPECT_EQ(WTERMSIG(status), signal);
         EXPECT_EQ(ReadBytes("old.pdb"), "old");
-        EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.GetPath()), {}), 1);
+        EXPECT_EQ(ListFolder(m_folder.GetPath()), Names{"old.pdb"});
     }
+}
+
+// A database written in place is never left half old and half new by a
+// signal: it waits until the new bytes are on the disk, then ends the program.
+TEST_F(PosixFileTest, SignalWaitsForADatabaseWrittenInPlace) {
+    WriteBytes("old.pdb", "old");
+    fs::create_hard_link("old.pdb", "other.pdb");
+    const int status = RunInChild([] {
+        CFile existing;
+        CFile replacement;
+        if (existing.Open("old.pdb", EOpenMode::kWriteExisting) &&
+            replacement.OpenReplacement("old.pdb", std::move(existing)) &&
+            replacement.Write("new, ", 5)) {
+            raise(SIGTERM);
+            replacement.Write("whole", 5);
+            replacement.Commit();
+        }
+    });
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_EQ(ReadBytes("old.pdb"), "new, whole");
+    EXPECT_EQ(ListFolder(m_folder.GetPath()), (Names{"old.pdb", "other.pdb"}));
+}
+
+// What a killed run left behind goes with the next conversion to the same
+// database; a file another run is still writing stays, as do those of
+// other databases.
+TEST_F(PosixFileTest, NextReplacementRemovesLeftoversNoRunIsWriting) {
+    CFile writing;
+    ASSERT_TRUE(writing.OpenReplacement("a.pdb", CFile()));
+    ASSERT_TRUE(writing.Write("some", 4));
+    const Names before = ListFolder(m_folder.GetPath());
+    ASSERT_EQ(before.size(), 1u);
+    const std::string& unfinished = before[0];
+    WriteBytes(".a.pdb.quintar-unfinished-Killed", "left by a killed run");
+    WriteBytes(".b.pdb.quintar-unfinished-Killed", "another database's");
+
+    CFile next;
+    ASSERT_TRUE(next.OpenReplacement("a.pdb", CFile()));
+    const Names during = ListFolder(m_folder.GetPath());
+    EXPECT_EQ(std::count(during.begin(), during.end(), unfinished), 1);
+    EXPECT_EQ(std::count(during.begin(), during.end(), ".a.pdb.quintar-unfinished-Killed"), 0);
+    EXPECT_EQ(std::count(during.begin(), during.end(), ".b.pdb.quintar-unfinished-Killed"), 1);
+    EXPECT_TRUE(writing.Commit());
+    EXPECT_FALSE(next.Commit());  // the name is taken now
+    EXPECT_EQ(ListFolder(m_folder.GetPath()), (Names{".b.pdb.quintar-unfinished-Killed", "a.pdb"}));
 }
 
 TEST_F(PosixFileTest, FilesDoNotLeakIntoStartedPrograms) {

@@ -1,9 +1,15 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "platform/Selection.h"
+#include "platform/posix/DescriptorInput.h"
 #include "platform/posix/TerminalDesktop.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/UserTexts.h"
@@ -207,6 +213,84 @@ TEST_F(TerminalDesktopTest, OnlyYesMeansYes) {
     for (const char* no : {"n\n", "\n", "yess\n", "ok\n", ""}) {
         EXPECT_EQ(Ask(no, kMbYesNo | kMbIconQuestion), kIdNo) << no;
     }
+}
+
+// A name inside a message is escaped as the picker escapes it, so that it
+// cannot clear the screen, set the title or print a fake answer; the
+// message's own words and line breaks stand as they are.
+TEST_F(TerminalDesktopTest, NameInsideAMessageNeverReachesTheTerminalRaw) {
+    m_in.str("no\n");
+    CTerminalDesktop desktop(m_in, m_out, m_err, false);
+    const CMessageText question("The following file already exists:\n",
+                                "/tmp/\x1B]0;owned\x07\x1B[2J\n[Yes/No] yes\n\xFF.pdb",
+                                "\nDo you wish to overwrite it?");
+    EXPECT_EQ(desktop.ShowMessageBox(question, "Caption", kMbYesNo | kMbIconQuestion), kIdNo);
+    EXPECT_EQ(m_out.str(),
+              "\nCaption\nThe following file already exists:\n"
+              "/tmp/\\x1B]0;owned\\x07\\x1B[2J\\x0A[Yes/No] yes\\x0A\\xFF.pdb\n"
+              "Do you wish to overwrite it?\n[Yes/No] \n");
+}
+
+// A line no selection or answer could fill is passed over without being
+// held: too many files at the picker, No at a question; the next line is
+// read as it comes.
+TEST_F(TerminalDesktopTest, LineLongerThanAnyAnswerIsRefusedUnread) {
+    const std::string endless(1 << 20, '\0');
+    EXPECT_EQ(Pick(endless + "\n"), EPickOutcome::kBufferTooSmall);
+    m_in.str(std::string(40000, 'y') + "\nyes\n");
+    m_in.clear();
+    CTerminalDesktop desktop(m_in, m_out, m_err, false);
+    EXPECT_EQ(desktop.ShowMessageBox("Really?", "Caption", kMbYesNo), kIdNo);
+    EXPECT_EQ(desktop.ShowMessageBox("Really?", "Caption", kMbYesNo), kIdYes);
+    EXPECT_EQ(Ask(std::string(32767, ' ') + "y\n", kMbYesNo), kIdNo);
+    EXPECT_EQ(Ask(std::string(32766, ' ') + "y\n", kMbYesNo), kIdYes);
+}
+
+// A folder that cannot be listed (one this user may enter but not read) is
+// said to be so, not shown empty.
+TEST_F(TerminalDesktopTest, FolderThatCannotBeListedSaysSo) {
+    fs::create_directory("sealed");
+    fs::permissions("sealed",
+                    fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec);
+    fs::permissions(m_folder.GetPath(), fs::perms(0711));
+    const pid_t child = fork();
+    if (child == 0) {
+        // Root reads any folder: the child is nobody.
+        constexpr uid_t kNobody = 65534;
+        if ((geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) ||
+            chdir("sealed") != 0) {
+            _exit(2);
+        }
+        Pick("");
+        const std::string shown = m_out.str();
+        _exit(shown.find("  (the folder cannot be listed)\n") != std::string::npos &&
+                      shown.find("(no matching files)") == std::string::npos
+                  ? 0
+                  : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+// Standard input that another program left non-blocking is waited on.
+TEST(DescriptorInputTest, NonBlockingInputIsWaitedFor) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    fcntl(ends[0], F_SETFL, fcntl(ends[0], F_GETFL) | O_NONBLOCK);
+    std::thread writer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_EQ(write(ends[1], "yes\n", 4), 4);
+        close(ends[1]);
+    });
+    CDescriptorInput input(ends[0]);
+    std::istream in(&input);
+    std::string line;
+    EXPECT_TRUE(std::getline(in, line));
+    EXPECT_EQ(line, "yes");
+    EXPECT_FALSE(std::getline(in, line));
+    writer.join();
+    close(ends[0]);
 }
 
 }  // namespace

@@ -85,6 +85,10 @@ void CDialogRobot::Answer(HWND dialog) {
     seen.cancelCaption = TextOf(GetDlgItem(dialog, IDCANCEL));
     seen.bigIcon = reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_BIG, 0));
     seen.owner = GetWindow(dialog, GW_OWNER);
+    const LRESULT defaultButton = SendMessageA(dialog, DM_GETDEFID, 0, 0);
+    if (HIWORD(defaultButton) == DC_HASDEFID) {
+        seen.defaultButton = LOWORD(defaultButton);
+    }
     for (int button = IDOK; button <= IDNO; ++button) {
         if (GetDlgItem(dialog, button) != nullptr) {
             seen.buttons.push_back(button);

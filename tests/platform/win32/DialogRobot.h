@@ -22,6 +22,7 @@ public:
         HICON bigIcon = nullptr;
         HWND owner = nullptr;
         std::vector<int> buttons;  // which of IDOK .. IDNO the dialog has
+        int defaultButton = 0;     // the one Return presses; 0 for none
     };
 
     CDialogRobot();

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "app/ConvertorApp.h"
+#include "platform/File.h"
 #include "platform/win32/Win32Desktop.h"
 #include "tests/platform/win32/DialogRobot.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/UserTexts.h"
 
 namespace {
 
@@ -24,6 +28,22 @@ TEST(MessageBoxTest, ShowsTextAndCaptionWithoutOwnerAndReturnsTheAnswer) {
     EXPECT_EQ(seen[0].buttons, (std::vector<int>{IDYES, IDNO}));
     EXPECT_EQ(seen[2].text, "Failed:\nx.pdb");
     EXPECT_EQ(seen[2].buttons, std::vector<int>{IDOK});
+}
+
+// Return answers the overwrite question with Yes, as the question's first
+// button; no later choice of default may turn that into No.
+TEST(MessageBoxTest, OverwriteQuestionAnswersReturnWithYes) {
+    const CTempFolder folder;
+    WriteBytes("a.pdb", "old");
+    CDialogRobot robot;
+    CWin32Desktop desktop;
+    CConvertorApp app(desktop);
+    robot.Press(IDNO);
+    CFile output;
+    EXPECT_FALSE(app.OpenOutputFile(output, "a.pdb"));
+    ASSERT_EQ(robot.GetSeen().size(), 1u);
+    EXPECT_EQ(robot.GetSeen()[0].text, UserTexts::OverwriteQuestion(folder.GetName() + "\\a.pdb"));
+    EXPECT_EQ(robot.GetSeen()[0].defaultButton, IDYES);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 namespace {
 
 constexpr long kMaxIconWords = 1L << 20;
+constexpr long kMaxStates = 64;
 // A window manager nests its clients a level or two into its frames.
 constexpr int kFrameDepth = 3;
 
@@ -137,4 +138,33 @@ std::vector<std::pair<unsigned long, unsigned long>> CXWindowProbe::IconSizes(
     }
     XFree(data);
     return sizes;
+}
+
+std::vector<std::string> CXWindowProbe::States(const std::string& title) {
+    std::vector<std::string> names;
+    int count = 0;
+    const Window window = FindShown(title, count);
+    if (window == 0) {
+        return names;
+    }
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    const Atom state = XInternAtom(m_display, "_NET_WM_STATE", False);
+    if (XGetWindowProperty(m_display, window, state, 0, kMaxStates, False, XA_ATOM, &type, &format,
+                           &items, &after, &data) != Success ||
+        data == nullptr) {
+        return names;
+    }
+    const auto* atoms = reinterpret_cast<const Atom*>(data);
+    for (unsigned long i = 0; i < items; ++i) {
+        if (char* name = XGetAtomName(m_display, atoms[i])) {
+            names.emplace_back(name);
+            XFree(name);
+        }
+    }
+    XFree(data);
+    return names;
 }

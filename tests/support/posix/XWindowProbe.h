@@ -22,6 +22,10 @@ public:
     // offers the desktop.
     std::vector<std::pair<unsigned long, unsigned long>> IconSizes(const std::string& title);
 
+    // The names of the states (_NET_WM_STATE) that this process's window
+    // titled `title` asks the desktop for.
+    std::vector<std::string> States(const std::string& title);
+
 private:
     unsigned long FindShown(const std::string& title, int& count);
 

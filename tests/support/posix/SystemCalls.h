@@ -1,0 +1,34 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+// The system calls the program's own code makes, answered as a test wants:
+// the test program is linked with them wrapped (ld --wrap), so that a test
+// can make one fail, or act just before it, on any machine, without strace
+// and without root. Calls from libraries go to the system as they are.
+enum class ESystemCall { kFsync, kFchown, kFsetxattr, kRead, kCount };
+
+// For the scope: a call of `call` on a descriptor that `applies` accepts
+// (any, without it) first runs `before`, then fails with `error` unless that
+// is 0. One fault per call at a time.
+class CSystemCallFault {
+public:
+    using CTest = std::function<bool(int fd)>;
+    using CAction = std::function<void(int fd)>;
+
+    CSystemCallFault(ESystemCall call, int error, CTest applies = {}, CAction before = {});
+    ~CSystemCallFault();
+    CSystemCallFault(const CSystemCallFault&) = delete;
+    CSystemCallFault& operator=(const CSystemCallFault&) = delete;
+
+    // How many calls it answered.
+    int GetCount() const;
+
+private:
+    ESystemCall m_call;
+};
+
+// What a descriptor is: its path, as the system names it; whether a folder.
+std::string PathOf(int fd);
+bool IsFolder(int fd);
