@@ -77,7 +77,7 @@ std::intptr_t OpenFileHandle(const std::string& name, CFile::EOpenMode mode) {
     }
     if (fd >= 0 && !Claim(fd, forWriting)) {
         close(fd);
-        return -1;
+        return kNoFileHandle;
     }
     return fd;
 }

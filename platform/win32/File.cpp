@@ -8,12 +8,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <utility>
 #include <vector>
 
 #include "common/PathHelpers.h"
+#include "platform/FileHandles.h"
 #include "platform/PathRules.h"
 #include "platform/UnfinishedName.h"
+#include "platform/win32/FileFlush.h"
 #include "platform/win32/WidePath.h"
 #include "platform/win32/WideText.h"
 
@@ -96,26 +99,6 @@ bool IsLink(HANDLE handle) {
            (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
-// No sharing: while the handle is open nobody else opens, renames or deletes
-// the file.
-HANDLE OpenHandle(const std::string& name, CFile::EOpenMode mode) {
-    const bool forWriting = mode == CFile::EOpenMode::kWriteExisting;
-    // A file to be written is looked at itself, not at what a link leads to.
-    const HANDLE handle = CreateFileA(
-        name.c_str(), forWriting ? GENERIC_WRITE : GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-        FILE_ATTRIBUTE_NORMAL | (forWriting ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return handle;
-    }
-    // Device names (CON, NUL, COM1, ...) open devices, not files.
-    if (GetFileType(handle) != FILE_TYPE_DISK ||
-        (forWriting && (IsReadOnly(handle) || IsLink(handle)))) {
-        CloseHandle(handle);
-        return INVALID_HANDLE_VALUE;
-    }
-    return handle;
-}
-
 bool IsFreeName(const std::string& name) {
     return GetFileAttributesA(name.c_str()) == INVALID_FILE_ATTRIBUTES &&
            GetLastError() == ERROR_FILE_NOT_FOUND;
@@ -127,6 +110,25 @@ bool MarkForDeletion(HANDLE handle, bool marked) {
     disposition.DeleteFile = marked ? TRUE : FALSE;
     return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
                                       sizeof disposition) != FALSE;
+}
+
+// Removes the unfinished files whose names start as `start` (a full path in
+// the \\?\ form) does and that no program holds open any more: a crash
+// between the end of their writing and their rename leaves them.
+void RemoveLeftovers(const std::wstring& start, std::size_t nameLength) {
+    const std::size_t folderLength = start.find_last_of(L'\\') + 1;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((start + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        // One that is being written is held without sharing: it stays.
+        if (std::wcslen(found.cFileName) == nameLength) {
+            DeleteFileW((start.substr(0, folderLength) + found.cFileName).c_str());
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
 }
 
 // A new, hidden file whose name starts with `start`, a full path in the
@@ -147,18 +149,46 @@ HANDLE CreateUnfinished(const std::wstring& start, std::wstring& path) {
 
 }  // namespace
 
-CFile::~CFile() {
-    Close();
+BOOL(WINAPI* g_flushFileBuffers)(HANDLE) = FlushFileBuffers;
+
+// No sharing: while the handle is open nobody else opens, renames or deletes
+// the file.
+std::intptr_t OpenFileHandle(const std::string& name, CFile::EOpenMode mode) {
+    const bool forWriting = mode == CFile::EOpenMode::kWriteExisting;
+    // A file to be written is looked at itself, not at what a link leads to.
+    const HANDLE handle = CreateFileA(
+        name.c_str(), forWriting ? GENERIC_WRITE : GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL | (forWriting ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return kNoFileHandle;
+    }
+    // Device names (CON, NUL, COM1, ...) open devices, not files.
+    if (GetFileType(handle) != FILE_TYPE_DISK ||
+        (forWriting && (IsReadOnly(handle) || IsLink(handle)))) {
+        CloseHandle(handle);
+        return kNoFileHandle;
+    }
+    return reinterpret_cast<std::intptr_t>(handle);
 }
 
-bool CFile::Open(const std::string& name, EOpenMode mode) {
-    Close();
-    const HANDLE handle = OpenHandle(name, mode);
-    if (handle == INVALID_HANDLE_VALUE) {
+bool CloseFileHandle(std::intptr_t handle) {
+    return CloseHandle(AsHandle(handle)) != FALSE;
+}
+
+std::string MakeFullPath(const std::string& name) {
+    return ToProgramPath(MakeFullWidePath(name).path);
+}
+
+bool CFile::ReadStamp(std::intptr_t handle, CStamp& stamp) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    FILE_BASIC_INFO times{};
+    if (!GetFileInformationByHandle(AsHandle(handle), &info) ||
+        !GetFileInformationByHandleEx(AsHandle(handle), FileBasicInfo, &times, sizeof times)) {
         return false;
     }
-    m_handle = reinterpret_cast<std::intptr_t>(handle);
-    m_path = ToProgramPath(MakeFullWidePath(name).path);
+    stamp.size = (static_cast<std::int64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    stamp.modified = times.LastWriteTime.QuadPart;
+    stamp.changed = times.ChangeTime.QuadPart;
     return true;
 }
 
@@ -168,13 +198,18 @@ bool CFile::OpenReplacement(const std::string& name, CFile replaced) {
         return false;
     }
     // Made and put in place by the wide calls in the \\?\ form: its name is
-    // longer than the database's, which may take all of MAX_PATH.
+    // longer than the database's, which may take all of MAX_PATH. Every name
+    // is made before the file: once it exists, nothing may fail but with it.
     const SWidePath path = MakeFullWidePath(name);
-    const std::string start = MakeUnfinishedName(Narrow(path.path.substr(path.nameOffset), CP_UTF8),
-                                                 kUniqueEndingLength, ENameUnit::kUtf16Unit);
+    const std::wstring start =
+        MakeLongPathForm(path.path.substr(0, path.nameOffset)) +
+        Widen(MakeUnfinishedName(Narrow(path.path.substr(path.nameOffset), CP_UTF8),
+                                 kUniqueEndingLength, ENameUnit::kUtf16Unit),
+              CP_UTF8);
+    std::string programPath = ToProgramPath(path.path);
+    RemoveLeftovers(start, start.size() - start.find_last_of(L'\\') - 1 + kUniqueEndingLength);
     std::wstring unfinished;
-    const HANDLE handle = CreateUnfinished(
-        MakeLongPathForm(path.path.substr(0, path.nameOffset)) + Widen(start, CP_UTF8), unfinished);
+    const HANDLE handle = CreateUnfinished(start, unfinished);
     if (handle == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -185,7 +220,7 @@ bool CFile::OpenReplacement(const std::string& name, CFile replaced) {
         return false;
     }
     m_handle = reinterpret_cast<std::intptr_t>(handle);
-    m_path = ToProgramPath(path.path);
+    m_path.swap(programPath);
     // In UTF-8, which holds it whatever the ANSI code page.
     m_unfinishedPath = Narrow(unfinished, CP_UTF8);
     std::swap(m_replacedHandle, replaced.m_handle);
@@ -196,17 +231,17 @@ bool CFile::Commit() {
     if (!IsOpen() || m_unfinishedPath.empty()) {
         return false;
     }
+    const std::wstring unfinished = Widen(m_unfinishedPath, CP_UTF8);
+    const std::wstring target = MakeLongPathForm(Widen(m_path));
     const HANDLE handle = AsHandle(m_handle);
     m_handle = kNoHandle;
     // Once in place it is a file like any other, not a hidden one.
     FILE_BASIC_INFO basic{};
     basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    bool done = FlushFileBuffers(handle) != FALSE &&
+    bool done = g_flushFileBuffers(handle) != FALSE &&
                 SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic) != FALSE &&
                 MarkForDeletion(handle, false);
     done = CloseHandle(handle) != FALSE && done;
-    const std::wstring unfinished = Widen(m_unfinishedPath, CP_UTF8);
-    const std::wstring target = MakeLongPathForm(Widen(m_path));
     if (m_replacedHandle != kNoHandle) {
         // Windows replaces no file that is open; the old one is let go only now.
         CloseHandle(AsHandle(m_replacedHandle));
@@ -215,7 +250,8 @@ bool CFile::Commit() {
         done = done && ReplaceFileW(target.c_str(), unfinished.c_str(), nullptr,
                                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE;
     } else {
-        // Without MOVEFILE_REPLACE_EXISTING, a file that appeared meanwhile stays.
+        // Without MOVEFILE_REPLACE_EXISTING, a file that appeared meanwhile
+        // stays; the move reaches the disk before it returns.
         done = done &&
                MoveFileExW(unfinished.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
     }
@@ -227,25 +263,12 @@ bool CFile::Commit() {
 }
 
 void CFile::Discard() {
+    // Still marked for deletion: closing the file, which Close does next, deletes it.
     m_unfinishedPath.clear();
     if (m_replacedHandle != kNoHandle) {
         CloseHandle(AsHandle(m_replacedHandle));
         m_replacedHandle = kNoHandle;
     }
-}
-
-bool CFile::Close() {
-    if (!IsOpen()) {
-        return true;
-    }
-    const HANDLE handle = AsHandle(m_handle);
-    m_handle = kNoHandle;
-    // An unfinished file is still marked: closing it deletes it.
-    const bool closed = CloseHandle(handle) != FALSE;
-    if (!m_unfinishedPath.empty()) {
-        Discard();
-    }
-    return closed;
 }
 
 std::ptrdiff_t CFile::Read(void* buffer, std::size_t size) {
@@ -303,10 +326,6 @@ bool CFile::WriteGathered(const CPiece* pieces, std::size_t count) {
 
 bool SetWorkingFolder(const std::string& folder) {
     return SetCurrentDirectoryA(folder.c_str()) != FALSE;
-}
-
-std::string CFile::GetFileName() const {
-    return GetNamePart(m_path, kPathRules);
 }
 
 // The name Explorer shows (without its extension where it hides them), in

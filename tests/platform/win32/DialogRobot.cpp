@@ -85,9 +85,12 @@ void CDialogRobot::Answer(HWND dialog) {
     seen.cancelCaption = TextOf(GetDlgItem(dialog, IDCANCEL));
     seen.bigIcon = reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_BIG, 0));
     seen.owner = GetWindow(dialog, GW_OWNER);
-    const LRESULT defaultButton = SendMessageA(dialog, DM_GETDEFID, 0, 0);
-    if (HIWORD(defaultButton) == DC_HASDEFID) {
-        seen.defaultButton = LOWORD(defaultButton);
+    for (int button = IDOK; button <= IDNO; ++button) {
+        const HWND control = GetDlgItem(dialog, button);
+        if (control != nullptr &&
+            (GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+            seen.defaultButton = button;
+        }
     }
     for (int button = IDOK; button <= IDNO; ++button) {
         if (GetDlgItem(dialog, button) != nullptr) {

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/File.h"
+#include "platform/win32/FileFlush.h"
 #include "streamdb/DatabaseName.h"
 #include "tests/support/TestFiles.h"
 
@@ -141,6 +143,51 @@ TEST_F(WindowsFileTest, ReplacementIsHiddenUntilInPlace) {
     EXPECT_EQ(ReadBytes("old.pdb"), "new");
     EXPECT_EQ(GetFileAttributesA("old.pdb") & FILE_ATTRIBUTE_HIDDEN, 0u);
     EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.GetPath()), {}), 1);
+}
+
+// A database takes its name only once the disk holds its bytes: where the
+// flush fails, the replacement fails, and the old database stays alone.
+TEST_F(WindowsFileTest, FailedFlushLeavesTheOldDatabase) {
+    WriteBytes("a.pdb", "old");
+    static int flushes = 0;
+    const auto flush = g_flushFileBuffers;
+    g_flushFileBuffers = [](HANDLE) -> BOOL {
+        ++flushes;
+        SetLastError(ERROR_IO_DEVICE);
+        return FALSE;
+    };
+    CFile existing;
+    CFile replacement;
+    const bool opened = existing.Open("a.pdb", EOpenMode::kWriteExisting) &&
+                        replacement.OpenReplacement("a.pdb", std::move(existing)) &&
+                        replacement.Write("new", 3);
+    const bool committed = opened && replacement.Commit();
+    g_flushFileBuffers = flush;
+    EXPECT_TRUE(opened);
+    EXPECT_FALSE(committed);
+    EXPECT_EQ(flushes, 1);
+    EXPECT_EQ(ReadBytes("a.pdb"), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.GetPath()), {}), 1);
+}
+
+// What a crash left goes with the next replacement of the same database;
+// one that another program is still writing stays.
+TEST_F(WindowsFileTest, NextReplacementRemovesLeftoversNoProgramHolds) {
+    WriteBytes(".a.pdb.quintar-unfinished-000000010000", "left by a crash");
+    WriteBytes(".a.pdb.quintar-unfinished-000000020000", "being written");
+    const HANDLE writer = CreateFileA(".a.pdb.quintar-unfinished-000000020000", GENERIC_WRITE, 0,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    CFile replacement;
+    ASSERT_TRUE(replacement.OpenReplacement("a.pdb", CFile()));
+    ASSERT_TRUE(replacement.Commit());
+    CloseHandle(writer);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(m_folder.GetPath())) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".a.pdb.quintar-unfinished-000000020000", "a.pdb"}));
 }
 
 }  // namespace
