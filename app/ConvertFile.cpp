@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <new>
 #include <utility>
 
@@ -15,6 +16,11 @@
 namespace {
 
 constexpr char kDatabaseExtension[] = ".pdb";
+constexpr unsigned char kLastAscii = 0x7F;
+
+bool IsAscii(char c) {
+    return static_cast<unsigned char>(c) <= kLastAscii;
+}
 
 }  // namespace
 
@@ -61,6 +67,12 @@ void CConvertorApp::WriteDatabaseOf(CFile& input, const std::string& inputName,
     }
 
     outputName = StripExtension(inputName) + kDatabaseExtension;
+    // Without its code page's converter, a name right on the handheld is one
+    // in ASCII alone; another is not written under a wrong name.
+    if (!m_codePage.IsOpen() && !std::all_of(outputName.begin(), outputName.end(), IsAscii)) {
+        ShowFailure(kCouldNotCreateMessage, outputName);
+        return;
+    }
     CFile output;
     if (!OpenOutputFile(output, outputName)) {
         return;
@@ -70,7 +82,7 @@ void CConvertorApp::WriteDatabaseOf(CFile& input, const std::string& inputName,
     std::string written = output.GetFilePath();
     m_convertedFiles.reserve(m_convertedFiles.size() + 1);
     CBufferedWriter writer(output);
-    blocks.WriteDatabase(writer);
+    blocks.WriteDatabase(writer, m_codePage);
     // Only a database that reached the disk whole takes its name; until then
     // the old one, if any, stays as it was.
     if (writer.Flush() && output.Commit()) {

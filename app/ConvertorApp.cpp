@@ -9,7 +9,9 @@
 #include "platform/File.h"
 #include "platform/PathRules.h"
 
-CConvertorApp::CConvertorApp(CDesktop& desktop) : m_desktop(desktop) {}
+CConvertorApp::CConvertorApp(CDesktop& desktop) : m_desktop(desktop) {
+    m_codePage.Open(GetDatabaseCodePage());
+}
 
 int CConvertorApp::ShowMessage(const CMessageText& text, unsigned style) {
     return m_desktop.ShowMessageBox(text, m_title, style);

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/DatabaseCodePage.h"
+
 class CDesktop;
 class CFile;
 struct CMessageText;
@@ -40,6 +42,9 @@ private:
     void ShowFailure(const char* text, const std::string& name);
 
     CDesktop& m_desktop;
+    // Made ready when the run starts, while descriptors and memory are to be
+    // had: a database's name needs it, once the database is open, to be right.
+    CDatabaseCodePage m_codePage;
     std::string m_title;
     std::vector<std::string> m_convertedFiles;
 };

@@ -70,8 +70,17 @@ void CStreamBlockArray::WriteDatabase(CBufferedWriter& output) const {
 }
 
 void CStreamBlockArray::WriteDatabase(CBufferedWriter& output, std::uint32_t timestamp) const {
+    WriteNamedDatabase(output, MakeDatabaseName(output.GetFile()), timestamp);
+}
+
+void CStreamBlockArray::WriteDatabase(CBufferedWriter& output,
+                                      const CCharacterEncoder& codePage) const {
+    WriteNamedDatabase(output, MakeDatabaseName(output.GetFile(), codePage), CurrentTimestamp());
+}
+
+void CStreamBlockArray::WriteNamedDatabase(CBufferedWriter& output, const std::string& name,
+                                           std::uint32_t timestamp) const {
     const auto count = static_cast<std::uint16_t>(m_blocks.size());
-    const std::string name = MakeDatabaseName(output.GetFile());
 
     unsigned char header[kDatabaseHeaderSize] = {};
     std::memcpy(header + kNameField, name.data(), name.size());

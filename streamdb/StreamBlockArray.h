@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <memory>
 #include <memory_resource>
+#include <string>
 #include <vector>
 
 #include "streamdb/RecordPool.h"
 #include "streamdb/StreamBlock.h"
 
 class CBufferedWriter;
+class CCharacterEncoder;
 
 // The records of one stream database, in record order, held until the whole
 // file can be written: its record list needs their number and offsets. The
@@ -33,8 +35,13 @@ public:
     // the writer.
     void WriteDatabase(CBufferedWriter& output) const;
     void WriteDatabase(CBufferedWriter& output, std::uint32_t timestamp) const;
+    // The same, named in the code page `codePage` writes.
+    void WriteDatabase(CBufferedWriter& output, const CCharacterEncoder& codePage) const;
 
 private:
+    void WriteNamedDatabase(CBufferedWriter& output, const std::string& name,
+                            std::uint32_t timestamp) const;
+
     // Where the blocks' buffers come from: a pool over large pieces of the
     // record memory, to which a block's FreeData returns its record for the
     // next one. Made before the blocks, gone after them.

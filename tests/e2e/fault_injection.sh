@@ -85,6 +85,35 @@ if [ -z "${ASAN_OPTIONS:-}" ]; then
     expect_text zeros "Conversion failed. Too many files are selected."
 fi
 
+# Descriptors run out: the code page's converter and the time zone file are
+# read when the program starts, so the header still says Caf\xE9 in the
+# locale's code page and holds local time (a zone five and a half hours east
+# of UTC, compiled here), never Caf_ and UTC.
+mkdir -p "$work/descriptors" "$work/zones"
+printf 'Zone Test/Quintar 5:30 - QNT\n' >"$work/zones/quintar.zone"
+if zic -d "$work/zones" "$work/zones/quintar.zone" 2>/dev/null; then
+    cafe=$(printf 'Caf\303\251')
+    printf 'x' >"$work/descriptors/$cafe.puz"
+    printf '%s.puz\nno\n' "$cafe" >"$work/descriptors.in"
+    before=$(date +%s)
+    # Room for what the program holds open while it converts, the puzzle and
+    # the new database, and no more: descriptors 3 and 4, whatever this test
+    # was handed below them.
+    (cd "$work/descriptors" && exec <"$work/descriptors.in" >"$work/descriptors.out" 2>&1 &&
+        exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&- && ulimit -n 5 &&
+        LC_ALL=fr_FR.UTF-8 TZ=":$work/zones/Test/Quintar" exec "$program") ||
+        fail "descriptors: exit status $?"
+    database="$work/descriptors/$cafe.pdb"
+    [ "$(head -c 4 "$database" | od -An -tx1 | tr -d ' ')" = 436166e9 ] ||
+        fail "descriptors: the name is $(head -c 4 "$database" | od -An -tx1)"
+    stamp=$(od -An --endian=big -tu4 -j36 -N4 "$database" | tr -d ' ')
+    expected=$((before + 2082844800 + 19800))
+    [ $((stamp - expected)) -ge 0 ] && [ $((stamp - expected)) -lt 60 ] ||
+        fail "descriptors: the time stamp is $stamp, local time would be $expected"
+else
+    fail "descriptors: zic cannot compile a time zone"
+fi
+
 # A mask that makes new files read-only: the program's own new file is still
 # its to write, and a replaced database keeps the mode it had.
 mkdir -p "$work/mask"

@@ -195,4 +195,21 @@ TEST_F(StreamFailureTest, InputThatChangesWhileItIsReadIsNotConverted) {
     }
 }
 
+// A database's name needs its code page's converter, made ready when the
+// run starts. Where none could be had, a name in ASCII alone is still
+// right; any other is never written wrong: that database is not made.
+TEST_F(StreamFailureTest, NameNeverComesOutWrongForWantOfItsConverter) {
+    WriteBytes("Caf\xC3\xA9.puz", "x");
+    WriteBytes("plain.puz", "y");
+    const CSystemCallFault noConverter(ESystemCall::kIconvOpen, EMFILE);
+    CConvertorApp app(m_desktop);
+    m_desktop.AddPick(m_folder.GetName(), {"Caf\xC3\xA9.puz", "plain.puz"});
+    m_desktop.AddAnswers({kIdNo});
+    app.RunConverter();
+    EXPECT_EQ(m_desktop.GetMessageTexts(),
+              (Paths{kCouldNotCreate + "Caf\xC3\xA9.pdb", kInstallQuestion}));
+    EXPECT_EQ(ListFolder(m_folder.GetPath()), (Paths{"Caf\xC3\xA9.puz", "plain.pdb", "plain.puz"}));
+    EXPECT_EQ(DatabaseNameOf(ReadBytes("plain.pdb")), "plain");
+}
+
 }  // namespace

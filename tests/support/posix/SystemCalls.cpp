@@ -1,5 +1,6 @@
 #include "tests/support/posix/SystemCalls.h"
 
+#include <iconv.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -72,6 +73,7 @@ int __real_fsync(int fd);
 int __real_fchown(int fd, uid_t owner, gid_t group);
 int __real_fsetxattr(int fd, const char* name, const void* value, size_t size, int flags);
 ssize_t __real_read(int fd, void* buffer, size_t size);
+iconv_t __real_iconv_open(const char* to, const char* from);
 
 int __wrap_fsync(int fd) {
     return Answer(ESystemCall::kFsync, fd) ? -1 : __real_fsync(fd);
@@ -88,6 +90,11 @@ int __wrap_fsetxattr(int fd, const char* name, const void* value, size_t size, i
 
 ssize_t __wrap_read(int fd, void* buffer, size_t size) {
     return Answer(ESystemCall::kRead, fd) ? -1 : __real_read(fd, buffer, size);
+}
+
+iconv_t __wrap_iconv_open(const char* to, const char* from) {
+    return Answer(ESystemCall::kIconvOpen, -1) ? reinterpret_cast<iconv_t>(-1)
+                                               : __real_iconv_open(to, from);
 }
 
 }  // extern "C"
