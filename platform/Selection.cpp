@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
 #include "common/PathHelpers.h"
+#include "common/Utf8.h"
 #include "platform/File.h"
 #include "platform/PathRules.h"
 
@@ -171,4 +173,30 @@ bool MatchesFilter(std::string_view name, std::string_view patterns) {
         patterns.remove_prefix(std::min(end + 1, patterns.size()));
     }
     return false;
+}
+
+std::string EscapeName(std::string_view name) {
+    constexpr char32_t kFirstPrintable = 0x20;
+    constexpr char32_t kDelete = 0x7F;
+    constexpr char32_t kLastControl = 0x9F;
+    constexpr char32_t kLineSeparator = 0x2028;
+    constexpr char32_t kParagraphSeparator = 0x2029;
+    std::string shown;
+    for (std::size_t at = 0; at < name.size();) {
+        const SUtf8Character character = DecodeUtf8(name.substr(at));
+        const char32_t code = character.codePoint;
+        const bool control = code < kFirstPrintable || (code >= kDelete && code <= kLastControl) ||
+                             code == kLineSeparator || code == kParagraphSeparator;
+        if (character.valid && !control) {
+            shown.append(name.substr(at, character.length));
+        } else {
+            for (const char byte : name.substr(at, character.length)) {
+                char escaped[sizeof "\\xHH"];
+                std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(byte));
+                shown += escaped;
+            }
+        }
+        at += character.length;
+    }
+    return shown;
 }

@@ -46,3 +46,10 @@ std::optional<EPickOutcome> FinishPick(const std::vector<std::string>& paths,
 // regard to case as they do on Windows, and a leading '.' (a hidden file
 // here) is matched by no wildcard.
 bool MatchesFilter(std::string_view name, std::string_view patterns);
+
+// `name`, a name as the system spells it, as every desktop shows it in a
+// listing or a message: each byte that starts no well-formed UTF-8
+// character, and each byte of a control character or of a line or paragraph
+// separator, as \xHH. A name thus never works the terminal, and never adds
+// a line that could pass for the program's own words.
+std::string EscapeName(std::string_view name);

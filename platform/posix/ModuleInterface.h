@@ -15,7 +15,7 @@
 
 // Program and modules are built together; a module whose entry point
 // answers to another version is turned away.
-constexpr unsigned kModuleVersion = 4;
+constexpr unsigned kModuleVersion = 5;
 
 // Other programs as the freedesktop MIME database and desktop entries know
 // them. A program is named by the full path of its desktop entry: the entry,
@@ -45,6 +45,7 @@ public:
                                                    std::vector<char>& selection,
                                                    CMessageText& problem) const = 0;
     virtual bool MatchesFilter(std::string_view name, std::string_view patterns) const = 0;
+    virtual std::string EscapeName(std::string_view name) const = 0;
 
 protected:
     ~CProgramServices() = default;

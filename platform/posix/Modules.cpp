@@ -67,6 +67,7 @@ public:
     bool MatchesFilter(std::string_view name, std::string_view patterns) const override {
         return ::MatchesFilter(name, patterns);
     }
+    std::string EscapeName(std::string_view name) const override { return ::EscapeName(name); }
     std::string FindDefaultApplication(const std::string& file) const override {
         return ::FindDefaultApplication(file);
     }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <filesystem>
 #include <istream>
 #include <limits>
@@ -14,7 +13,6 @@
 #include <ostream>
 #include <system_error>
 
-#include "common/Utf8.h"
 #include "platform/File.h"
 #include "platform/Selection.h"
 #include "platform/posix/Modules.h"
@@ -33,19 +31,6 @@ constexpr char kNothingAnswered[] =
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-// The length of the UTF-8 character `text` starts with, when the terminal
-// may be given it as it is: 0 for a control character (C0, DEL or C1) and
-// for a byte that starts no valid UTF-8 character.
-std::size_t GetShownCharacterLength(std::string_view text) {
-    constexpr char32_t kFirstPrintable = 0x20;
-    constexpr char32_t kDelete = 0x7F;
-    constexpr char32_t kLastControl = 0x9F;
-    const SUtf8Character character = DecodeUtf8(text);
-    const bool control = character.codePoint < kFirstPrintable ||
-                         (character.codePoint >= kDelete && character.codePoint <= kLastControl);
-    return character.valid && !control ? character.length : 0;
 }
 
 bool MatchesAnyFilter(const std::string& name, const COpenFileDialogRequest& request) {
@@ -111,40 +96,20 @@ std::vector<std::string> CTerminalDesktop::SplitSelectionLine(std::string_view l
     return names;
 }
 
-namespace {
-
-// `name` with every control character and every byte that is no UTF-8 as
-// \xHH, and each quote doubled when `doubleQuotes` says so.
-std::string Escape(std::string_view name, bool doubleQuotes) {
+std::string CTerminalDesktop::ShowName(std::string_view name) {
     std::string shown;
-    for (std::size_t at = 0; at < name.size();) {
-        const std::size_t length = GetShownCharacterLength(name.substr(at));
-        if (length == 0) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(name[at]));
-            shown += escaped;
-            ++at;
-            continue;
-        }
-        shown.append(name.substr(at, length));
-        if (doubleQuotes && name[at] == kQuote) {
+    for (const char c : EscapeName(name)) {
+        shown += c;
+        if (c == kQuote) {
             shown += kQuote;
         }
-        at += length;
     }
-    return shown;
-}
-
-}  // namespace
-
-std::string CTerminalDesktop::ShowName(std::string_view name) {
-    const std::string shown = Escape(name, true);
     const bool needsQuotes = name.find_first_of(" \t\"") != std::string_view::npos;
     return needsQuotes ? kQuote + shown + kQuote : shown;
 }
 
 std::string CTerminalDesktop::ShowText(const CMessageText& text) {
-    return text.before + Escape(text.name, false) + text.after;
+    return text.before + EscapeName(text.name) + text.after;
 }
 
 CTerminalDesktop::ELineRead CTerminalDesktop::ReadLine(std::string& line) {

@@ -3,8 +3,6 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <iterator>
 #include <optional>
 #include <string_view>
 
@@ -130,93 +128,6 @@ std::vector<std::string> GetSelectedPaths(GtkFileChooser* chooser) {
     return paths;
 }
 
-// Names as a message label may take them. The decoding is this file's own
-// until the program has one UTF-8 decoder for all its names.
-
-struct CCharacter {
-    std::size_t length;  // 0: no well-formed character starts here
-    char32_t code;
-};
-
-struct CSequenceForm {
-    unsigned char leadMask;
-    unsigned char lead;
-    char32_t least;  // anything below is an overlong form
-};
-
-// The lead bytes of two-, three- and four-byte sequences.
-constexpr CSequenceForm kSequenceForms[] = {
-    {0xE0, 0xC0, 0x80}, {0xF0, 0xE0, 0x800}, {0xF8, 0xF0, 0x10000}};
-constexpr unsigned char kContinuationMask = 0xC0;
-constexpr unsigned char kContinuation = 0x80;
-constexpr unsigned kContinuationBits = 6;
-constexpr char32_t kFirstSurrogate = 0xD800;
-constexpr char32_t kLastSurrogate = 0xDFFF;
-constexpr char32_t kLastCode = 0x10FFFF;
-
-CCharacter DecodeCharacter(std::string_view text) {
-    const auto lead = static_cast<unsigned char>(text[0]);
-    if (lead < kContinuation) {
-        return {1, lead};
-    }
-    for (std::size_t form = 0; form < std::size(kSequenceForms); ++form) {
-        const CSequenceForm& sequence = kSequenceForms[form];
-        const std::size_t length = form + 2;
-        if ((lead & sequence.leadMask) != sequence.lead || text.size() < length) {
-            continue;
-        }
-        char32_t code = lead & static_cast<unsigned char>(~sequence.leadMask);
-        for (std::size_t at = 1; at < length; ++at) {
-            const auto next = static_cast<unsigned char>(text[at]);
-            if ((next & kContinuationMask) != kContinuation) {
-                return {0, 0};
-            }
-            code = (code << kContinuationBits) | (next & ~kContinuationMask);
-        }
-        if (code < sequence.least || (code >= kFirstSurrogate && code <= kLastSurrogate) ||
-            code > kLastCode) {
-            return {0, 0};
-        }
-        return {length, code};
-    }
-    return {0, 0};
-}
-
-constexpr char32_t kFirstPrintable = 0x20;
-constexpr char32_t kDelete = 0x7F;
-constexpr char32_t kLastC1Control = 0x9F;
-constexpr char32_t kLineSeparator = 0x2028;
-constexpr char32_t kParagraphSeparator = 0x2029;
-
-// Control characters, and the separators at which Pango starts a new line:
-// in a name they could add lines that pass for the program's words.
-bool IsLineControl(char32_t code) {
-    return code < kFirstPrintable || (code >= kDelete && code <= kLastC1Control) ||
-           code == kLineSeparator || code == kParagraphSeparator;
-}
-
-// A name as the message shows it: each byte that starts no well-formed
-// character, and each byte of a control character, as \xHH, as the terminal
-// shows them.
-std::string ShowName(std::string_view name) {
-    std::string shown;
-    for (std::size_t at = 0; at < name.size();) {
-        const CCharacter character = DecodeCharacter(name.substr(at));
-        const std::size_t length = character.length != 0 ? character.length : 1;
-        if (character.length != 0 && !IsLineControl(character.code)) {
-            shown.append(name.substr(at, length));
-        } else {
-            for (const char byte : name.substr(at, length)) {
-                char escaped[sizeof "\\xHH"];
-                std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(byte));
-                shown += escaped;
-            }
-        }
-        at += length;
-    }
-    return shown;
-}
-
 struct CMessageLook {
     GtkMessageType type;
     const char* iconName;
@@ -308,11 +219,11 @@ gboolean AnswerByLetter(GtkWidget* widget, GdkEventKey* event, gpointer) {
     return FALSE;
 }
 
-int RunMessage(GtkWindow* parent, const CMessageText& message, const std::string& caption,
+// Shows `text`, its name already escaped, and returns the answer.
+int RunMessage(GtkWindow* parent, const std::string& text, const std::string& caption,
                unsigned style) {
     const bool yesNo = (style & kMbButtonMask) == kMbYesNo;
     const CMessageLook look = GetMessageLook(style);
-    const std::string text = message.before + ShowName(message.name) + message.after;
     const CDialog dialog(gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, look.type,
                                                 yesNo ? GTK_BUTTONS_YES_NO : GTK_BUTTONS_OK, "%s",
                                                 text.c_str()));
@@ -391,14 +302,18 @@ EPickOutcome CGtkDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& reque
             return *outcome;
         }
         if (!problem.IsEmpty()) {
-            RunMessage(window, problem, request.title, kMbOk | kMbIconStop);
+            RunMessage(window, ShowText(problem), request.title, kMbOk | kMbIconStop);
         }
     }
 }
 
 int CGtkDesktop::ShowMessageBox(const CMessageText& text, const std::string& caption,
                                 unsigned style) {
-    return RunMessage(nullptr, text, caption, style);
+    return RunMessage(nullptr, ShowText(text), caption, style);
+}
+
+std::string CGtkDesktop::ShowText(const CMessageText& text) const {
+    return text.before + m_program.EscapeName(text.name) + text.after;
 }
 
 std::string CGtkDesktop::FindAssociatedProgram(const std::string& file) {

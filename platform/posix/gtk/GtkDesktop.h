@@ -27,5 +27,8 @@ public:
     void StartProgram(const std::string& program, const std::vector<std::string>& files) override;
 
 private:
+    // The words as they stand, the name as every desktop escapes it.
+    std::string ShowText(const CMessageText& text) const;
+
     const CProgramServices& m_program;
 };
