@@ -247,11 +247,10 @@ enum class ECarry {
 // its mode and its attributes, and tells whether it may take the old one's
 // place.
 ECarry CarryOver(int fd, int oldFd, const struct stat& old) {
-    if (fchown(fd, old.st_uid, old.st_gid) != 0) {
-        // Not allowed to give the file away: keep its group at least, where
-        // this user belongs to it.
-        static_cast<void>(fchown(fd, static_cast<uid_t>(-1), old.st_gid));
-    }
+    // Where this user may not give the file away, its group at least, where
+    // they belong to it; what was kept is judged from the file itself below.
+    [[maybe_unused]] const bool carried = fchown(fd, old.st_uid, old.st_gid) == 0 ||
+                                          fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
     // After the owner: a new owner clears the set-user and set-group bits.
     if (fchmod(fd, old.st_mode & kPermissionBits) != 0) {
         return ECarry::kFailed;

@@ -69,6 +69,26 @@ std::wstring LongPathOf(const std::string& path) {
     return std::wstring(full, length < MAX_PATH ? length : 0);
 }
 
+// Every test program of a Wine prefix shares its file types: the tests that
+// set the one for databases take turns, or one would find another's.
+class CAssociationTurn {
+public:
+    CAssociationTurn()
+        : m_mutex(CreateMutexW(nullptr, FALSE, L"Quintar.Tests.DatabaseAssociation")) {
+        // An abandoned turn, of a test that ended early, is a turn all the same.
+        WaitForSingleObject(m_mutex, INFINITE);
+    }
+    ~CAssociationTurn() {
+        ReleaseMutex(m_mutex);
+        CloseHandle(m_mutex);
+    }
+    CAssociationTurn(const CAssociationTurn&) = delete;
+    CAssociationTurn& operator=(const CAssociationTurn&) = delete;
+
+private:
+    HANDLE m_mutex;
+};
+
 class HandOffTest : public ::testing::Test {
 protected:
     void Convert(const std::string& name) {
@@ -102,6 +122,7 @@ protected:
         return ReadBytes(record);
     }
 
+    CAssociationTurn m_turn;
     CTempFolder m_folder;
     CDialogRobot m_robot;
     CWin32Desktop m_desktop;
