@@ -109,62 +109,50 @@ int CXWindowProbe::CountShown(const std::string& title) {
     return count;
 }
 
-std::vector<std::pair<unsigned long, unsigned long>> CXWindowProbe::IconSizes(
-    const std::string& title) {
-    std::vector<std::pair<unsigned long, unsigned long>> sizes;
+std::vector<unsigned long> CXWindowProbe::ReadProperty(const std::string& title,
+                                                       const char* property, long most,
+                                                       unsigned long type) {
+    std::vector<unsigned long> items;
     int count = 0;
     const Window window = FindShown(title, count);
-    if (window == 0) {
-        return sizes;
-    }
-    Atom type = 0;
+    Atom got = 0;
     int format = 0;
-    unsigned long items = 0;
+    unsigned long length = 0;
     unsigned long after = 0;
     unsigned char* data = nullptr;
-    const Atom icon = XInternAtom(m_display, "_NET_WM_ICON", False);
-    if (XGetWindowProperty(m_display, window, icon, 0, kMaxIconWords, False, XA_CARDINAL, &type,
-                           &format, &items, &after, &data) != Success ||
+    if (window == 0 ||
+        XGetWindowProperty(m_display, window, XInternAtom(m_display, property, False), 0, most,
+                           False, type, &got, &format, &length, &after, &data) != Success ||
         data == nullptr) {
-        return sizes;
+        return items;
     }
-    // Each icon: width, height, then width * height pixels (32-bit items arrive as longs).
+    // 32-bit items arrive as longs.
     const auto* words = reinterpret_cast<const unsigned long*>(data);
-    for (unsigned long at = 0; at + 2 <= items;) {
-        const unsigned long width = words[at];
-        const unsigned long height = words[at + 1];
-        sizes.emplace_back(width, height);
-        at += 2 + width * height;
-    }
+    items.assign(words, words + length);
     XFree(data);
+    return items;
+}
+
+std::vector<std::pair<unsigned long, unsigned long>> CXWindowProbe::IconSizes(
+    const std::string& title) {
+    const std::vector<unsigned long> words =
+        ReadProperty(title, "_NET_WM_ICON", kMaxIconWords, XA_CARDINAL);
+    // Each icon: width, height, then width * height pixels.
+    std::vector<std::pair<unsigned long, unsigned long>> sizes;
+    for (std::size_t at = 0; at + 2 <= words.size();) {
+        sizes.emplace_back(words[at], words[at + 1]);
+        at += 2 + words[at] * words[at + 1];
+    }
     return sizes;
 }
 
 std::vector<std::string> CXWindowProbe::States(const std::string& title) {
     std::vector<std::string> names;
-    int count = 0;
-    const Window window = FindShown(title, count);
-    if (window == 0) {
-        return names;
-    }
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    const Atom state = XInternAtom(m_display, "_NET_WM_STATE", False);
-    if (XGetWindowProperty(m_display, window, state, 0, kMaxStates, False, XA_ATOM, &type, &format,
-                           &items, &after, &data) != Success ||
-        data == nullptr) {
-        return names;
-    }
-    const auto* atoms = reinterpret_cast<const Atom*>(data);
-    for (unsigned long i = 0; i < items; ++i) {
-        if (char* name = XGetAtomName(m_display, atoms[i])) {
+    for (const unsigned long atom : ReadProperty(title, "_NET_WM_STATE", kMaxStates, XA_ATOM)) {
+        if (char* name = XGetAtomName(m_display, atom)) {
             names.emplace_back(name);
             XFree(name);
         }
     }
-    XFree(data);
     return names;
 }

@@ -28,6 +28,10 @@ public:
 
 private:
     unsigned long FindShown(const std::string& title, int& count);
+    // The items of `property` (at most `most`, of X type `type`) of the
+    // window titled `title`; none where it has no such window or property.
+    std::vector<unsigned long> ReadProperty(const std::string& title, const char* property,
+                                            long most, unsigned long type);
 
     struct _XDisplay* m_display;
 };
