@@ -6,6 +6,9 @@ namespace {
 
 constexpr guint kTickMilliseconds = 40;
 constexpr std::chrono::seconds kPatience{20};
+// How long a dialog just answered may stay up: a key's answer is read in
+// the dialog's own time. One that stays longer awaits the next action.
+constexpr std::chrono::seconds kClosingGrace{1};
 
 // The dialog on screen, if there is one.
 GtkWidget* ShownDialog() {
@@ -43,6 +46,7 @@ CGtkDialogScript::CGtkDialogScript()
 
 CGtkDialogScript::~CGtkDialogScript() {
     g_source_remove(m_source);
+    SetAnswered(nullptr);
     EXPECT_TRUE(m_actions.empty()) << m_actions.size() << " dialogs never came";
 }
 
@@ -51,12 +55,27 @@ gboolean CGtkDialogScript::Tick(gpointer self) {
     return G_SOURCE_CONTINUE;
 }
 
+void CGtkDialogScript::SetAnswered(GtkWidget* dialog) {
+    if (m_answered != nullptr) {
+        g_object_remove_weak_pointer(G_OBJECT(m_answered),
+                                     reinterpret_cast<gpointer*>(&m_answered));
+    }
+    m_answered = dialog;
+    m_answeredAt = std::chrono::steady_clock::now();
+    if (dialog != nullptr) {
+        g_object_add_weak_pointer(G_OBJECT(dialog), reinterpret_cast<gpointer*>(&m_answered));
+    }
+}
+
 void CGtkDialogScript::Play() {
     GtkWidget* dialog = ShownDialog();
-    if (dialog == nullptr) {
+    const bool late = std::chrono::steady_clock::now() > m_deadline;
+    const bool closing =
+        dialog == m_answered && std::chrono::steady_clock::now() < m_answeredAt + kClosingGrace;
+    if (dialog == nullptr || (closing && !late)) {
         return;
     }
-    if (!m_timedOut && std::chrono::steady_clock::now() > m_deadline) {
+    if (!m_timedOut && late) {
         ADD_FAILURE() << "the dialog script ran out of time";
         m_timedOut = true;
         m_actions.clear();
@@ -72,6 +91,7 @@ void CGtkDialogScript::Play() {
     }
     if (m_actions.front()(dialog)) {
         m_actions.pop_front();
+        SetAnswered(dialog);
     }
 }
 

@@ -28,11 +28,17 @@ public:
 private:
     static gboolean Tick(gpointer self);
     void Play();
+    // Remembers `dialog` as answered until it is gone.
+    void SetAnswered(GtkWidget* dialog);
 
     std::deque<CAction> m_actions;
     std::chrono::steady_clock::time_point m_deadline;
     guint m_source = 0;
     bool m_timedOut = false;
+    // The dialog last answered, null once it is gone, and when: an answer
+    // given by a key is read in the dialog's own time, and it stays up till then.
+    GtkWidget* m_answered = nullptr;
+    std::chrono::steady_clock::time_point m_answeredAt;
 };
 
 // The dialog's label as it shows, mnemonic underscores taken out.
