@@ -3,9 +3,12 @@
 # reference program, which reads its input whole and writes it out whole or
 # not at all, and against cp, which only moves the bytes; alternating, in one
 # run, on a 5 KB puzzle and on the largest input a database holds. Prints the
-# medians and the convertor's peak memory, and fails when a goal is missed:
-# the largest input's time, or either input's peak memory. The 5 KB puzzle's
-# time is shown, not judged: a start-up of a few milliseconds is felt by no one.
+# medians, the convertor's peak memory and whether each goal is met: the
+# largest input within 1.1 times the reference's time, peak memory within its
+# limit. It fails only on what noise on a busy machine cannot fake: peak
+# memory over its limit, or the largest input's median ratio past 1.5 times
+# the reference. The 5 KB puzzle's time is shown, not judged: a start-up of a
+# few milliseconds is felt by no one.
 #
 #   bench/compare.sh build/default [runs]
 #
@@ -55,9 +58,9 @@ printf '%-8s %10s %9s %9s %9s %7s %7s %10s %10s %4s\n' input bytes "convert s" \
     "ref s" "cp s" "vs ref" "vs cp" "peak KB" "limit KB" met
 for size in 5120 "$kLargest"; do
     if [ "$size" = 5120 ]; then
-        label="5 KB" most="" limit=$((8 * kMiB / 1024))
+        label="5 KB" goal="" most="" limit=$((8 * kMiB / 1024))
     else
-        label=largest most=1.1 limit=$((($(database_size "$size") + 8 * kMiB) / 1024))
+        label=largest goal=1.1 most=1.5 limit=$((($(database_size "$size") + 8 * kMiB) / 1024))
     fi
     head -c "$size" /dev/urandom >in.puz
     expected=$(database_size "$size")
@@ -82,15 +85,18 @@ for size in 5120 "$kLargest"; do
     convert=$(printf '%s\n' "${converts[@]}" | median)
     copy=$(printf '%s\n' "${copies[@]}" | median)
     against=$(printf '%s\n' "${versus[@]}" | median)
-    ok=yes
+    met=yes
+    if [ "$peak" -gt "$limit" ] || { [ -n "$goal" ] && above "$against" "$goal"; }; then
+        met=no
+    fi
     if [ "$peak" -gt "$limit" ] || { [ -n "$most" ] && above "$against" "$most"; }; then
-        ok=no
         failed=1
     fi
     printf '%-8s %10d %9.4f %9.4f %9.4f %7.2f %7.2f %10d %10d %4s\n' "$label" "$size" \
         "$convert" "$(printf '%s\n' "${references[@]}" | median)" "$copy" "$against" \
-        "$(ratio "$convert" "$copy")" "$peak" "$limit" "$ok"
+        "$(ratio "$convert" "$copy")" "$peak" "$limit" "$met"
 done
 echo "goals: the largest input within 1.1 times the reference's time and the database's size" \
     "plus 8 MiB of memory; the 5 KB puzzle within 8 MiB (its time is not judged)"
+echo "fails on: memory over its limit, or the largest input past 1.5 times the reference"
 exit "$failed"

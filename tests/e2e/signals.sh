@@ -12,14 +12,19 @@ mkdir -p "$folder"
 head -c $((65535 * 4088)) /dev/urandom >"$folder/in.puz"
 head -c 50000 /dev/urandom >"$work/old.pdb"
 
-# One whole conversion: the database every interrupted one must match, and
-# how long one takes.
+# One whole conversion: the database every interrupted one must match.
 run signals 'in.puz\nno\n'
 mv "$folder/in.pdb" "$work/whole.pdb"
-start=$(date +%s%N)
-run signals 'in.puz\nno\n'
-took=$((($(date +%s%N) - start) / 1000))
-rm -f "$folder/in.pdb"
+whole=$(size_of "$work/whole.pdb")
+
+# The moments are states, not times, so a busy machine cannot move them:
+# until the run being watched ends, the bytes its unfinished database holds.
+written() {
+    set -- "$folder"/.in.pdb.quintar-unfinished-*
+    if [ -f "$1" ]; then size_of "$1"; else echo 0; fi
+}
+# reached BYTES: the unfinished database holds BYTES, or the run is over.
+reached() { [ "$(written)" -ge "$1" ] || ! pgrep -P "$pid" >/dev/null; }
 
 # Whether $folder/in.pdb is the new database whole; the timestamp in its
 # header is the only part that may differ.
@@ -44,7 +49,7 @@ for percent in 5 20 40 60 80 95; do
         (cd "$folder" && printf '%b' "$answers" |
             exec env --default-signal=INT,TERM,HUP "$program" >/dev/null 2>&1) &
         pid=$!
-        sleep "$(awk -v t="$took" -v p="$percent" 'BEGIN {printf "%.3f", t * p / 100 / 1e6}')"
+        wait_until 120 reached $((whole * percent / 100))
         pkill "-$signal" -P "$pid" 2>/dev/null || kill "-$signal" "$pid" 2>/dev/null
         wait "$pid"
         left=$(ls -A "$folder" | grep -v -x -e in.puz -e in.pdb)
@@ -60,13 +65,13 @@ for percent in 5 20 40 60 80 95; do
 done
 
 # SIGKILL cannot be caught: what it leaves behind goes with the next
-# conversion to the same database. Killed at later and later moments until
-# it leaves something.
-for percent in 20 30 40 50 60 70 80; do
+# conversion to the same database. Killed once its unfinished file holds
+# bytes; again should the run have ended first.
+for attempt in 1 2 3; do
     rm -f "$folder/in.pdb"
     (cd "$folder" && printf 'in.puz\nno\n' | exec "$program" >/dev/null 2>&1) &
     pid=$!
-    sleep "$(awk -v t="$took" -v p="$percent" 'BEGIN {printf "%.3f", t * p / 100 / 1e6}')"
+    wait_until 120 reached 1
     pkill -KILL -P "$pid" 2>/dev/null || kill -KILL "$pid" 2>/dev/null
     wait "$pid"
     [ -z "$(ls -A "$folder" | grep -v -x -e in.puz -e in.pdb)" ] || break
