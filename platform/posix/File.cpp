@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr mode_t kNewFileMode = 0666;
 constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
 
 }  // namespace
@@ -42,11 +41,12 @@ std::string MakeFullPath(const std::string& name) {
 
 namespace {
 
-// Never blocks on a FIFO or device, never leaks into started programs.
+// Never creates a file, never blocks on a FIFO or device, never leaks into
+// started programs.
 int OpenDescriptor(const std::string& name, int flags) {
     int fd;
     do {
-        fd = open(name.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, kNewFileMode);
+        fd = open(name.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }

@@ -3,9 +3,6 @@
 // old one, the old one written over in place behind a flushed backup copy.
 #include <dirent.h>
 #include <fcntl.h>
-#include <grp.h>
-#include <pwd.h>
-#include <stdlib.h>
 #include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -14,7 +11,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -28,12 +24,11 @@
 
 namespace {
 
+// A new database's mode, less what the mask or the folder's default ACL takes.
 constexpr mode_t kNewFileMode = 0666;
+// A file only this run may open until it is given the old one's mode.
 constexpr mode_t kPrivateFileMode = 0600;
 constexpr mode_t kPermissionBits = 07777;
-constexpr int kOwnerShift = 6;
-constexpr int kGroupShift = 3;
-constexpr mode_t kRights = 07;
 constexpr char kTemplateEnding[] = "XXXXXX";
 constexpr std::size_t kEndingLength = sizeof kTemplateEnding - 1;
 constexpr int kNameAttempts = 100;
@@ -82,13 +77,6 @@ const char* FolderToOpen(const std::string& folder) {
     return folder.empty() ? "." : folder.c_str();
 }
 
-mode_t GetNewFileMode() {
-    // The one way to read the mask is to set it; one thread, so no one notices.
-    const mode_t mask = umask(0);
-    umask(mask);
-    return kNewFileMode & ~mask;
-}
-
 // A unique ending for a name, in the letters mkstemp uses.
 void MakeEnding(std::string& path) {
     static constexpr char kLetters[] =
@@ -108,15 +96,27 @@ void MakeEnding(std::string& path) {
     }
 }
 
-// A new file named `path` (its start, then kTemplateEnding, which becomes
-// unique), locked before any other run can see it, and listed for removal
-// by an ending signal; -1 when none can be made. Call with the ending
-// signals blocked.
-int CreateUnfinished(const std::string& folder, std::string& path) {
+// A new file of `mode` (less what the mask or the folder's default ACL
+// takes, as for any new file) named `path`: its start, then kTemplateEnding,
+// which becomes unique. -1 when none can be made.
+int CreateNamed(std::string& path, mode_t mode) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        MakeEnding(path);
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+// As CreateNamed, the file locked before any other run can see it, and
+// listed for removal by an ending signal. Call with the ending signals
+// blocked.
+int CreateUnfinished(const std::string& folder, std::string& path, mode_t mode) {
     // Where the file system can, the file is made without a name, locked,
     // and only then named.
-    CDescriptor unnamed(
-        open(FolderToOpen(folder), O_TMPFILE | O_WRONLY | O_CLOEXEC, kPrivateFileMode));
+    CDescriptor unnamed(open(FolderToOpen(folder), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
     if (unnamed.Get() >= 0 && flock(unnamed.Get(), LOCK_EX | LOCK_NB) == 0) {
         const std::string self = "/proc/self/fd/" + std::to_string(unnamed.Get());
         for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
@@ -133,7 +133,7 @@ int CreateUnfinished(const std::string& folder, std::string& path) {
             }
         }
     }
-    CDescriptor named(mkostemp(&path[0], O_CLOEXEC));
+    CDescriptor named(CreateNamed(path, mode));
     if (named.Get() < 0) {
         return -1;
     }
@@ -186,25 +186,6 @@ bool SyncFolder(const std::string& folder) {
     return fd.Get() < 0 || fsync(fd.Get()) == 0 || errno == EINVAL;
 }
 
-bool IsMemberOf(uid_t user, gid_t group) {
-    const passwd* account = getpwuid(user);
-    if (account == nullptr) {
-        return false;
-    }
-    if (account->pw_gid == group) {
-        return true;
-    }
-    const std::string name = account->pw_name;
-    const ::group* entry = getgrgid(group);
-    for (char* const* member = entry != nullptr ? entry->gr_mem : nullptr;
-         member != nullptr && *member != nullptr; ++member) {
-        if (name == *member) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // Copies every extended attribute of `from` (an ACL among them) to `to`;
 // false when one cannot be read or written.
 bool CopyAttributes(int from, int to) {
@@ -237,41 +218,20 @@ bool CopyAttributes(int from, int to) {
     return true;
 }
 
-enum class ECarry {
-    kStandsIn,    // the new file is to everyone what the old one was
-    kFallsShort,  // someone could no longer use it as before
-    kFailed,
-};
-
-// Gives the new file `fd` the old one's owner where allowed, else its group,
-// its mode and its attributes, and tells whether it may take the old one's
-// place.
-ECarry CarryOver(int fd, int oldFd, const struct stat& old) {
-    // Where this user may not give the file away, its group at least, where
-    // they belong to it; what was kept is judged from the file itself below.
-    [[maybe_unused]] const bool carried = fchown(fd, old.st_uid, old.st_gid) == 0 ||
-                                          fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
+// Gives the new file `fd` the old one's owner, group, mode and attributes
+// where the file system takes them, and tells whether it may now take the
+// old one's place: what the calls return does not matter, only what the new
+// file shows of itself.
+bool CanStandIn(int fd, int oldFd, const struct stat& old) {
+    [[maybe_unused]] const bool owned = fchown(fd, old.st_uid, old.st_gid) == 0;
     // After the owner: a new owner clears the set-user and set-group bits.
-    if (fchmod(fd, old.st_mode & kPermissionBits) != 0) {
-        return ECarry::kFailed;
-    }
+    [[maybe_unused]] const bool moded = fchmod(fd, old.st_mode & kPermissionBits) == 0;
     struct stat now {};
-    if (fstat(fd, &now) != 0) {
-        return ECarry::kFailed;
-    }
-    const mode_t mode = old.st_mode;
-    const mode_t ownerRights = (mode >> kOwnerShift) & kRights;
-    const mode_t groupRights = (mode >> kGroupShift) & kRights;
-    const mode_t otherRights = mode & kRights;
-    // The group's members lose what only the group's bits gave them.
-    const bool groupKept = now.st_gid == old.st_gid || (groupRights & ~otherRights) == 0;
-    // An owner who is no longer one has what the group or everyone has.
-    const mode_t ownerLeft = IsMemberOf(old.st_uid, now.st_gid) ? groupRights : otherRights;
-    const bool ownerKept = now.st_uid == old.st_uid || (ownerRights & ~ownerLeft) == 0;
-    // A rename would part the name from the file's other names.
-    const bool oneName = old.st_nlink <= 1;
-    return groupKept && ownerKept && oneName && CopyAttributes(oldFd, fd) ? ECarry::kStandsIn
-                                                                          : ECarry::kFallsShort;
+    // With all of them it is to everyone what the old one was; a rename would
+    // still part the name from the old file's other names.
+    return fstat(fd, &now) == 0 && now.st_uid == old.st_uid && now.st_gid == old.st_gid &&
+           (now.st_mode & kPermissionBits) == (old.st_mode & kPermissionBits) &&
+           old.st_nlink <= 1 && CopyAttributes(oldFd, fd);
 }
 
 // Copies `size` bytes from the start of `from` to the start of `to`.
@@ -307,7 +267,7 @@ bool MakeBackup(int fd, const std::string& folder, std::string& path) {
     if ((fcntl(fd, F_GETFL) & O_ACCMODE) != O_RDWR || fstat(fd, &old) != 0) {
         return false;
     }
-    CDescriptor backup(mkostemp(&path[0], O_CLOEXEC));
+    CDescriptor backup(CreateNamed(path, kPrivateFileMode));
     if (backup.Get() < 0) {
         return false;
     }
@@ -393,7 +353,9 @@ bool CFile::OpenReplacement(const std::string& name, CFile replaced) {
     int fd = -1;
     {
         const CEndingSignalsBlocked blocked;
-        fd = CreateUnfinished(folder, unfinished);
+        // A new database is made as any new file is; a replacement is this
+        // run's alone until it has the old one's mode.
+        fd = CreateUnfinished(folder, unfinished, replacing ? kPrivateFileMode : kNewFileMode);
     }
     if (fd < 0) {
         return false;
@@ -402,21 +364,8 @@ bool CFile::OpenReplacement(const std::string& name, CFile replaced) {
     m_path.swap(path);
     m_unfinishedPath.swap(unfinished);
     std::swap(m_replacedHandle, replaced.m_handle);
-    if (!replacing) {
-        if (fchmod(fd, GetNewFileMode()) != 0) {
-            Close();
-            return false;
-        }
+    if (!replacing || CanStandIn(fd, static_cast<int>(m_replacedHandle), old)) {
         return true;
-    }
-    switch (CarryOver(fd, static_cast<int>(m_replacedHandle), old)) {
-        case ECarry::kStandsIn:
-            return true;
-        case ECarry::kFailed:
-            Close();
-            return false;
-        case ECarry::kFallsShort:
-            break;
     }
 
     // The new bytes go into the old file itself, behind a backup of the old ones.

@@ -132,6 +132,83 @@ expect_database "$work/mask/b.pdb" "$work/mask/b.puz"
 [ "$(stat -c %a "$work/mask/a.pdb")" = 444 ] || fail "mask: a new database ignores the mask"
 [ "$(stat -c %a "$work/mask/b.pdb")" = 640 ] || fail "mask: the replaced database lost its mode"
 
+# Volumes that keep no owners or modes, as users mount them: a FAT32 stick
+# through fusefat, which refuses fchmod (ENOSYS), and an exFAT partition
+# mounted for one user (54321) and written by another (54322), refused
+# fchmod and fchown (EPERM). On each a new database is written and one
+# replaced after Yes and kept after No, every byte as on a local disk when
+# the volume is mounted again, nothing left beside them; read-only, the
+# volume takes none. Without root, /dev/fuse or the tools that is skipped,
+# and in CI a failure.
+PATH=$PATH:/usr/sbin:/sbin
+lacking=""
+[ "$(id -u)" = 0 ] && [ -c /dev/fuse ] || lacking="root and /dev/fuse"
+for tool in fusefat mount.exfat-fuse mkfs.vfat mkfs.exfat; do
+    command -v "$tool" >/dev/null || lacking="${lacking:+$lacking, }$tool"
+done
+# Same bytes but the two time stamps (offsets 36 to 43).
+same_database() {
+    cmp -s -n 36 "$1" "$2" && cmp -s -i 44 "$1" "$2" || fail "$1: not as written on a local disk"
+}
+# mount_volume KIND rw|ro: its image on $work/KIND, there when this returns.
+mount_volume() {
+    if [ "$1" = fat ]; then
+        # fusefat writes only when told that it may.
+        fusefat -f -o "$(echo "$2" | sed 's/rw/rw+/')" "$work/fat.img" "$work/fat" >/dev/null 2>&1 &
+        daemon=$!
+    else
+        mount.exfat-fuse -o "uid=54321,gid=54321,umask=0,$2" "$loop" "$work/exfat" >/dev/null 2>&1
+    fi
+    mounted="$mounted $work/$1"
+    wait_until 10 mountpoint -q "$work/$1" || fail "$1: not mounted with $2"
+}
+# unmount_volume KIND: its image whole again once this returns.
+unmount_volume() {
+    umount "$work/$1" || fail "$1: not unmounted"
+    [ "$1" != fat ] || wait "$daemon"
+}
+# convert_on KIND USER INPUT: the program run on the volume by USER.
+convert_on() {
+    (cd "$work/$1" && printf '%b' "$3" |
+        timeout 20 setpriv --reuid="$2" --regid="$2" --clear-groups "$work/bin/${program##*/}" \
+            >"$work/$1.out" 2>"$work/$1.err") || fail "$1: exit status $?"
+}
+if [ -n "$lacking" ]; then
+    [ -n "${CI:-}" ] && fail "volumes: $lacking missing" ||
+        echo "SKIP: FAT and exFAT volumes ($lacking missing)"
+else
+    # Where every user reaches it: the program, the volumes, the reference.
+    chmod 711 "$work"
+    mkdir -m 755 "$work/bin" "$work/fat" "$work/exfat"
+    cp "$program" "$work/bin/"
+    mkdir -p "$work/reference"
+    for name in new yes no ro; do head -c 10000 /dev/urandom >"$work/reference/$name.puz"; done
+    run reference 'new.puz yes.puz\nno\n'
+    truncate -s 64M "$work/fat.img" "$work/exfat.img"
+    mkfs.vfat -F 32 "$work/fat.img" >/dev/null
+    mkfs.exfat "$work/exfat.img" >/dev/null
+    # exfat-fuse as root mounts only a block device.
+    loop=$(losetup -f --show "$work/exfat.img") && on_exit "losetup -d $loop"
+    for volume in fat:0 exfat:54322; do
+        kind=${volume%:*}
+        mount_volume "$kind" rw
+        cp "$work/reference/"*.puz "$work/$kind/"
+        head -c 5000 /dev/urandom >"$work/$kind/yes.pdb"
+        head -c 5000 /dev/urandom >"$work/$kind/no.pdb"
+        cp "$work/$kind/no.pdb" "$work/$kind-no.pdb"
+        convert_on "$kind" "${volume#*:}" 'new.puz yes.puz no.puz\nyes\nno\nno\n'
+        unmount_volume "$kind"
+        mount_volume "$kind" ro
+        same_database "$work/$kind/new.pdb" "$work/reference/new.pdb"
+        same_database "$work/$kind/yes.pdb" "$work/reference/yes.pdb"
+        cmp -s "$work/$kind/no.pdb" "$work/$kind-no.pdb" || fail "$kind: the kept database changed"
+        [ "$(ls -A "$work/$kind" | wc -l)" = 7 ] || fail "$kind: files left: $(ls -A "$work/$kind")"
+        convert_on "$kind" "${volume#*:}" 'ro.puz\n'
+        expect_text "$kind" "$(printf 'Conversion failed. Could not create file:\nro.pdb')"
+        unmount_volume "$kind"
+    done
+fi
+
 # An input that fails to read: this process's memory at offset 0 gives EIO.
 mkdir -p "$work/unreadable"
 ln -s /proc/self/mem "$work/unreadable/bad.puz"

@@ -116,26 +116,56 @@ CFileIdentity IdentityOf(const char* path) {
     return {info.st_ino, info.st_uid, info.st_gid, info.st_mode & 07777};
 }
 
-// A database with other names, or attributes the new file cannot be given,
-// is written over in place behind a backup that goes once the new bytes are
-// on the disk: every name leads to the new database, which keeps them all.
-TEST_F(DatabaseReplacementTest, DatabaseANewFileCannotStandInForIsWrittenInPlace) {
+// The new file stands in for the database exactly when it shows the old
+// one's owner, group and mode, the old one has no other name and its
+// attributes were copied: whatever the calls that carry them returned, as
+// on a volume that keeps no owners or modes. Otherwise the database is
+// written over in place behind a backup that goes once the new bytes are on
+// the disk: every name leads to the new database, which keeps them all, and
+// its owner, group, mode and attributes.
+TEST_F(DatabaseReplacementTest, NewFileStandsInExactlyWhenItShowsWhatTheOldOneDid) {
     const bool attributes = [] {
         WriteBytes("probe", "");
         return setxattr("probe", "user.probe", "1", 1, 0) == 0;
     }();
     fs::remove("probe");
-    for (const bool linked : {true, false}) {
-        SCOPED_TRACE(linked ? "hard link" : "attribute that cannot be copied");
-        if (!linked && !attributes) {
+    struct SCase {
+        const char* label;
+        mode_t mode;
+        bool linked;
+        bool noted;
+        ESystemCall refused;
+        int error;
+        bool inPlace;
+    };
+    // The new file is this run's alone at first: mode 0600, under any mask
+    // that leaves the owner's bits.
+    const SCase cases[] = {
+        {"hard link", 0644, true, false, ESystemCall::kFchmod, 0, true},
+        {"attribute that cannot be copied", 0644, false, true, ESystemCall::kFsetxattr, EPERM,
+         true},
+        {"mode the file system does not take", 0640, false, false, ESystemCall::kFchmod, ENOSYS,
+         true},
+        {"mode only the owner may set", 0640, false, false, ESystemCall::kFchmod, EPERM, true},
+        {"owner the file system does not take", 0640, false, false, ESystemCall::kFchown, ENOSYS,
+         false},
+        {"owner no one else may give", 0640, false, false, ESystemCall::kFchown, EPERM, false},
+        {"mode not taken, but already the old one's", 0600, false, false, ESystemCall::kFchmod,
+         ENOSYS, false},
+    };
+    for (const SCase& tried : cases) {
+        SCOPED_TRACE(tried.label);
+        if (tried.noted && !attributes) {
             continue;  // a file system without user attributes has none to lose
         }
+        fs::remove("elsewhere.pdb");
         WriteBytes("a.puz", MakeBytes(20000, 5));
         WriteBytes("a.pdb", "old database");
-        fs::remove("elsewhere.pdb");
-        if (linked) {
+        fs::permissions("a.pdb", fs::perms(tried.mode));
+        if (tried.linked) {
             fs::create_hard_link("a.pdb", "elsewhere.pdb");
-        } else {
+        }
+        if (tried.noted) {
             ASSERT_EQ(setxattr("a.pdb", "user.note", "kept", 4, 0), 0);
         }
         const CFileIdentity before = IdentityOf("a.pdb");
@@ -144,21 +174,28 @@ TEST_F(DatabaseReplacementTest, DatabaseANewFileCannotStandInForIsWrittenInPlace
         desktop.AddPick(m_folder.GetName(), {"a.puz"});
         desktop.AddAnswers({kIdYes, kIdNo});
         {
-            const CSystemCallFault refused(ESystemCall::kFsetxattr, linked ? 0 : EPERM);
+            const CSystemCallFault refused(tried.refused, tried.error);
             app.RunConverter();
+            EXPECT_GT(refused.GetCount(), 0);
         }
         EXPECT_EQ(desktop.m_messages.size(), 2u);
         EXPECT_TRUE(IsStreamDatabaseOf(ReadBytes("a.pdb"), MakeBytes(20000, 5)));
-        EXPECT_EQ(IdentityOf("a.pdb").inode, before.inode);
-        if (linked) {
+        const CFileIdentity after = IdentityOf("a.pdb");
+        EXPECT_EQ(after.inode == before.inode, tried.inPlace);
+        EXPECT_EQ(after.owner, before.owner);
+        EXPECT_EQ(after.group, before.group);
+        EXPECT_EQ(after.mode, before.mode);
+        Paths left{"a.pdb", "a.puz"};
+        if (tried.linked) {
             EXPECT_EQ(ReadBytes("elsewhere.pdb"), ReadBytes("a.pdb"));
-            EXPECT_EQ(ListFolder(m_folder.GetPath()), (Paths{"a.pdb", "a.puz", "elsewhere.pdb"}));
-        } else {
+            left.push_back("elsewhere.pdb");
+        }
+        if (tried.noted) {
             char note[8] = {};
             EXPECT_EQ(getxattr("a.pdb", "user.note", note, sizeof note), 4);
             EXPECT_STREQ(note, "kept");
-            EXPECT_EQ(ListFolder(m_folder.GetPath()), (Paths{"a.pdb", "a.puz"}));
         }
+        EXPECT_EQ(ListFolder(m_folder.GetPath()), left);
     }
 }
 
@@ -202,10 +239,11 @@ TEST_F(DatabaseReplacementTest, DatabaseWrittenInPlaceIsNeverLeftHalfWritten) {
     }
 }
 
-// In a folder a group shares, a member who replaces another's database
-// leaves it to everyone who could use it: with its owner where the new file
-// could not keep them, or, where the owner belongs to the group, in a new
-// file of the group. (Needs root, to be those users.)
+// In a folder a group shares, a member who replaces another's database, or
+// their own of a group they are not in, leaves it with its owner, group and
+// mode: written in place, as a new file of theirs cannot have them. Their
+// own database of the group takes a new file. (Needs root, to be those
+// users.)
 TEST_F(DatabaseReplacementTest, SharedDatabaseStaysWithEveryoneWhoCouldUseIt) {
     if (geteuid() != 0) {
         GTEST_SKIP() << "only root can act as the group's members";
@@ -222,9 +260,9 @@ TEST_F(DatabaseReplacementTest, SharedDatabaseStaysWithEveryoneWhoCouldUseIt) {
         gid_t group;
         bool inPlace;
     };
-    // root's own group is root's: a member of it keeps the database in a new file.
-    for (const SCase& shared : {SCase{"owner outside the group", kOwner, kGroup, true},
-                                SCase{"owner inside the group", 0, 0, false}}) {
+    for (const SCase& shared : {SCase{"another's", kOwner, kGroup, true},
+                                SCase{"the member's own of another group", kMember, 0, true},
+                                SCase{"the member's own", kMember, kGroup, false}}) {
         SCOPED_TRACE(shared.label);
         WriteBytes("a.pdb", "old database");
         ASSERT_EQ(chown("a.pdb", shared.owner, shared.group), 0);
@@ -232,7 +270,7 @@ TEST_F(DatabaseReplacementTest, SharedDatabaseStaysWithEveryoneWhoCouldUseIt) {
         const CFileIdentity before = IdentityOf("a.pdb");
         const pid_t child = fork();
         if (child == 0) {
-            const gid_t groups[] = {shared.group};
+            const gid_t groups[] = {kGroup};
             if (setgroups(1, groups) != 0 || setgid(kGroup) != 0 || setuid(kMember) != 0) {
                 _exit(2);
             }
@@ -248,15 +286,10 @@ TEST_F(DatabaseReplacementTest, SharedDatabaseStaysWithEveryoneWhoCouldUseIt) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
         EXPECT_TRUE(IsStreamDatabaseOf(ReadBytes("a.pdb"), "new"));
         const CFileIdentity after = IdentityOf("a.pdb");
+        EXPECT_EQ(after.inode == before.inode, shared.inPlace);
+        EXPECT_EQ(after.owner, shared.owner);
         EXPECT_EQ(after.group, shared.group);
         EXPECT_EQ(after.mode, 0660u);
-        if (shared.inPlace) {
-            EXPECT_EQ(after.inode, before.inode);
-            EXPECT_EQ(after.owner, shared.owner);
-        } else {
-            EXPECT_NE(after.inode, before.inode);
-            EXPECT_EQ(after.owner, kMember);
-        }
         EXPECT_EQ(ListFolder(m_folder.GetPath()), (Paths{"a.pdb", "a.puz"}));
     }
 }

@@ -13,6 +13,7 @@
 
 #include "platform/File.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/posix/SystemCalls.h"
 
 namespace fs = std::filesystem;
 
@@ -60,12 +61,16 @@ TEST_F(PosixFileTest, LinksAreReadThroughButNeverWritten) {
 }
 
 // A file the program made is its own to write, whatever the mask makes of
-// its mode; a replaced file's mode carries over.
+// its mode; that mode is the one it was made with, never set after (a
+// volume may refuse that). A replaced file's mode carries over.
 TEST_F(PosixFileTest, NewFilesFollowTheMaskAndReplacementsKeepTheOldMode) {
     WriteBytes("old.pdb", "old");
     fs::permissions("old.pdb", fs::perms(0640));
     const mode_t previous = umask(0222);
     CFile fresh;
+    const CSystemCallFault refused(ESystemCall::kFchmod, ENOSYS, [](int fd) {
+        return PathOf(fd).find("new.pdb") != std::string::npos;
+    });
     const bool opened = fresh.OpenReplacement("new.pdb", CFile());
     const bool written = opened && fresh.Write("new", 3) && fresh.Commit();
     CFile existing;
@@ -77,6 +82,7 @@ TEST_F(PosixFileTest, NewFilesFollowTheMaskAndReplacementsKeepTheOldMode) {
 
     ASSERT_TRUE(written);
     ASSERT_TRUE(replaced);
+    EXPECT_EQ(refused.GetCount(), 0);
     EXPECT_EQ(ReadBytes("new.pdb"), "new");
     EXPECT_EQ(fs::status("new.pdb").permissions(), fs::perms(0444));
     EXPECT_EQ(ReadBytes("old.pdb"), "newer");

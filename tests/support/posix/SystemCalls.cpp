@@ -71,6 +71,7 @@ extern "C" {
 
 int __real_fsync(int fd);
 int __real_fchown(int fd, uid_t owner, gid_t group);
+int __real_fchmod(int fd, mode_t mode);
 int __real_fsetxattr(int fd, const char* name, const void* value, size_t size, int flags);
 ssize_t __real_read(int fd, void* buffer, size_t size);
 iconv_t __real_iconv_open(const char* to, const char* from);
@@ -81,6 +82,10 @@ int __wrap_fsync(int fd) {
 
 int __wrap_fchown(int fd, uid_t owner, gid_t group) {
     return Answer(ESystemCall::kFchown, fd) ? -1 : __real_fchown(fd, owner, group);
+}
+
+int __wrap_fchmod(int fd, mode_t mode) {
+    return Answer(ESystemCall::kFchmod, fd) ? -1 : __real_fchmod(fd, mode);
 }
 
 int __wrap_fsetxattr(int fd, const char* name, const void* value, size_t size, int flags) {

@@ -7,7 +7,7 @@
 // the test program is linked with them wrapped (ld --wrap), so that a test
 // can make one fail, or act just before it, on any machine, without strace
 // and without root. Calls from libraries go to the system as they are.
-enum class ESystemCall { kFsync, kFchown, kFsetxattr, kRead, kIconvOpen, kCount };
+enum class ESystemCall { kFsync, kFchown, kFchmod, kFsetxattr, kRead, kIconvOpen, kCount };
 
 // For the scope: a call of `call` on a descriptor that `applies` accepts
 // (any, without it; -1 for a call that takes none) first runs `before`,
