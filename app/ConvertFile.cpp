@@ -1,59 +1,28 @@
-#include <algorithm>
-#include <new>
 #include <utility>
 
 #include "app/ConvertorApp.h"
 #include "app/Messages.h"
 #include "common/PathHelpers.h"
-#include "platform/BufferedReader.h"
+#include "common/Utf8.h"
 #include "platform/BufferedWriter.h"
 #include "platform/Desktop.h"
 #include "platform/File.h"
 #include "platform/PathRules.h"
-#include "streamdb/BlockArrayFill.h"
 #include "streamdb/StreamBlockArray.h"
+#include "streamdb/Timestamp.h"
 
 namespace {
 
 constexpr char kDatabaseExtension[] = ".pdb";
-constexpr unsigned char kLastAscii = 0x7F;
-
-bool IsAscii(char c) {
-    return static_cast<unsigned char>(c) <= kLastAscii;
-}
 
 }  // namespace
 
 void CConvertorApp::ConvertFile(CFile& input) {
-    std::string inputName;
-    std::string outputName;
-    bool writing = false;
-    try {
-        inputName = input.GetFileName();
-        WriteDatabaseOf(input, inputName, outputName, writing);
-    } catch (const std::bad_alloc&) {
-        // Memory ran out: this conversion ends, the program goes on. The
-        // output, if any, was taken back as the error left its scope.
-        if (writing) {
-            ShowFailure(kCouldNotWriteMessage, StripPath(outputName, kPathRules));
-        } else if (!inputName.empty()) {
-            ShowFailure(kTooLargeMessage, inputName);
-        }
-    }
-}
-
-void CConvertorApp::WriteDatabaseOf(CFile& input, const std::string& inputName,
-                                    std::string& outputName, bool& writing) {
+    const std::string inputName = input.GetFileName();
     // The whole input is read before the output is touched: what the database
     // holds is the puzzle as it was read, whatever happens to the file later.
     CStreamBlockArray blocks;
-    EFillResult filled = EFillResult::kTooLarge;
-    try {
-        CBufferedReader reader(input, kInputPieceSize);
-        filled = FillBlockArray(reader, blocks);
-    } catch (const std::bad_alloc&) {
-        // A puzzle this machine cannot hold is too large for it.
-    }
+    EFillResult filled = blocks.Fill(input);
     // Bytes read while another program saved the puzzle may mix two versions
     // of it: only those of one moment make a database.
     if (filled == EFillResult::kFilled && !input.IsUnchanged()) {
@@ -66,10 +35,10 @@ void CConvertorApp::WriteDatabaseOf(CFile& input, const std::string& inputName,
         return;
     }
 
-    outputName = StripExtension(inputName) + kDatabaseExtension;
+    const std::string outputName = StripExtension(inputName) + kDatabaseExtension;
     // Without its code page's converter, a name right on the handheld is one
     // in ASCII alone; another is not written under a wrong name.
-    if (!m_codePage.IsOpen() && !std::all_of(outputName.begin(), outputName.end(), IsAscii)) {
+    if (!m_codePage.IsOpen() && !IsAscii(outputName)) {
         ShowFailure(kCouldNotCreateMessage, outputName);
         return;
     }
@@ -77,12 +46,13 @@ void CConvertorApp::WriteDatabaseOf(CFile& input, const std::string& inputName,
     if (!OpenOutputFile(output, outputName)) {
         return;
     }
-    writing = true;
+    // From here memory running out means the database could not be written.
+    m_outOfMemory = {kCouldNotWriteMessage, StripPath(outputName, kPathRules)};
     // Made before the database takes its name, so that recording it cannot fail after.
     std::string written = output.GetFilePath();
     m_convertedFiles.reserve(m_convertedFiles.size() + 1);
     CBufferedWriter writer(output);
-    blocks.WriteDatabase(writer, m_codePage);
+    blocks.WriteDatabase(writer, m_codePage, CurrentTimestamp());
     // Only a database that reached the disk whole takes its name; until then
     // the old one, if any, stays as it was.
     if (writer.Flush() && output.Commit()) {
@@ -90,7 +60,7 @@ void CConvertorApp::WriteDatabaseOf(CFile& input, const std::string& inputName,
         return;
     }
     output.Close();
-    ShowFailure(kCouldNotWriteMessage, StripPath(outputName, kPathRules));
+    ShowFailure(kCouldNotWriteMessage, m_outOfMemory.name);
 }
 
 bool CConvertorApp::OpenOutputFile(CFile& output, const std::string& name) {

@@ -28,7 +28,7 @@ void CConvertorApp::ShowFailure(const char* text, const std::string& name) {
 bool CConvertorApp::RunConverter() {
     m_convertedFiles.clear();
     // Memory running out ends the step it happens in: a pick ends the run, a
-    // conversion ends alone, a question is not asked.
+    // conversion ends alone (ConvertPath), the install question is not asked.
     try {
         m_title = kApplicationTitle;
         CPuzzleFileList selection;
@@ -52,20 +52,22 @@ bool CConvertorApp::RunConverter() {
 }
 
 bool CConvertorApp::ConvertPath(const std::string& path) {
-    std::string bareName;
+    // Memory running out ends this conversion alone, with its message; the
+    // output, if any, was taken back as the error left its scope.
+    m_outOfMemory = {kTooLargeMessage, std::string()};
     try {
         // The picker left its folder as the working folder; any folder part of
         // the path is not used.
-        bareName = StripPath(path, kPathRules);
+        m_outOfMemory.name = StripPath(path, kPathRules);
         CFile input;
-        if (!input.Open(bareName, CFile::EOpenMode::kReadExisting)) {
-            ShowFailure(kCouldNotOpenMessage, bareName);
+        if (!input.Open(m_outOfMemory.name, CFile::EOpenMode::kReadExisting)) {
+            ShowFailure(kCouldNotOpenMessage, m_outOfMemory.name);
             return false;
         }
         ConvertFile(input);
     } catch (const std::bad_alloc&) {
-        if (!bareName.empty()) {
-            ShowFailure(kTooLargeMessage, bareName);
+        if (!m_outOfMemory.name.empty()) {
+            ShowFailure(m_outOfMemory.text, m_outOfMemory.name);
         }
     }
     return true;

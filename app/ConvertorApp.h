@@ -34,8 +34,6 @@ private:
     // Opens the bare name of `path` and converts it; false when it cannot be
     // opened, which stops the batch.
     bool ConvertPath(const std::string& path);
-    void WriteDatabaseOf(CFile& input, const std::string& inputName, std::string& outputName,
-                         bool& writing);
     void AskToInstall();
     int ShowMessage(const CMessageText& text, unsigned style);
     // A failure's message, `text` followed by `name`; none when memory for it runs out.
@@ -46,5 +44,12 @@ private:
     // had: a database's name needs it, once the database is open, to be right.
     CDatabaseCodePage m_codePage;
     std::string m_title;
+    // The message a conversion that runs out of memory ends with: the input
+    // is too large until its database is being written, which then could
+    // not be written.
+    struct CFailure {
+        const char* text;
+        std::string name;
+    } m_outOfMemory{};
     std::vector<std::string> m_convertedFiles;
 };

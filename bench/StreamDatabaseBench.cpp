@@ -9,10 +9,9 @@
 #include <random>
 #include <string>
 
-#include "platform/BufferedReader.h"
 #include "platform/BufferedWriter.h"
+#include "platform/DatabaseCodePage.h"
 #include "platform/File.h"
-#include "streamdb/BlockArrayFill.h"
 #include "streamdb/StreamBlockArray.h"
 
 namespace fs = std::filesystem;
@@ -65,8 +64,7 @@ void Fill(const std::string& input, CStreamBlockArray& blocks, benchmark::State&
         state.SkipWithError("cannot open the input");
         return;
     }
-    CBufferedReader reader(file, kInputPieceSize);
-    if (FillBlockArray(reader, blocks) != EFillResult::kFilled) {
+    if (blocks.Fill(file) != EFillResult::kFilled) {
         state.SkipWithError("the input did not fill the block list");
     }
 }
@@ -95,7 +93,7 @@ void BM_WriteDatabase(benchmark::State& state) {
             break;
         }
         CBufferedWriter writer(file);
-        blocks.WriteDatabase(writer, kTimestamp);
+        blocks.WriteDatabase(writer, CDatabaseCodePage(), kTimestamp);
         if (!writer.Flush() || !file.Commit()) {
             state.SkipWithError("the database was not written");
             break;

@@ -1,5 +1,7 @@
 #include "common/Utf8.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr unsigned char kContinuationMask = 0xC0;
@@ -10,6 +12,7 @@ constexpr char32_t kFirstSurrogate = 0xD800;
 constexpr char32_t kLastSurrogate = 0xDFFF;
 constexpr char32_t kLastCodePoint = 0x10FFFF;
 constexpr char32_t kLastSingleUnit = 0xFFFF;
+constexpr unsigned char kLastAscii = 0x7F;
 
 // What a lead byte promises: the sequence's length, the bits of the lead
 // that carry the code point, and the least code point that needs the length.
@@ -69,4 +72,9 @@ std::size_t CountUtf16Units(std::string_view text) {
         text.remove_prefix(character.length);
     }
     return units;
+}
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) <= kLastAscii; });
 }

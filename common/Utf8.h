@@ -22,3 +22,6 @@ std::size_t CountUtf16Units(std::string_view text);
 
 // How many UTF-16 units `character` takes: two past U+FFFF, else one.
 std::size_t CountUtf16Units(const SUtf8Character& character);
+
+// Whether every byte of `text` is ASCII, which every code page holds as it is.
+bool IsAscii(std::string_view text);

@@ -5,6 +5,10 @@
 
 #include "platform/File.h"
 
+#ifndef _WIN32
+#include <sys/mman.h>
+#endif
+
 CBufferedWriter::CBufferedWriter(CFile& file) : m_file(file), m_buffer(kBufferSize) {
     m_pending.reserve(kMaxPending);
 }
@@ -26,7 +30,7 @@ void CBufferedWriter::Write(const void* data, std::size_t size) {
     }
 }
 
-void CBufferedWriter::WriteLasting(const void* data, std::size_t size) {
+void CBufferedWriter::WriteUncopied(const void* data, std::size_t size) {
     FlushBuffer();
     if (m_failed || size == 0) {
         return;
@@ -56,3 +60,12 @@ void CBufferedWriter::FlushPending() {
     }
     m_pending.clear();
 }
+
+#ifdef MADV_HUGEPAGE
+void AdviseHugePages(void* memory, std::size_t size) {
+    madvise(memory, size, MADV_HUGEPAGE);
+}
+#else
+// Large pages on Windows need a privilege a desktop user does not have.
+void AdviseHugePages(void*, std::size_t) {}
+#endif

@@ -3,24 +3,24 @@
 #include <string>
 #include <string_view>
 
-#include "common/HandheldName.h"
-
-// The legacy Windows code page database names are written in, and the
+// The handheld reads a database's name in the legacy Windows code page of
+// its user's language, never in UTF-8. This is that code page and the
 // converter into it: opened once, before anything is written with it.
-class CDatabaseCodePage : public CCharacterEncoder {
+class CDatabaseCodePage {
 public:
     CDatabaseCodePage() = default;
-    ~CDatabaseCodePage() override;
+    ~CDatabaseCodePage();
     CDatabaseCodePage(const CDatabaseCodePage&) = delete;
     CDatabaseCodePage& operator=(const CDatabaseCodePage&) = delete;
 
     // Gets the converter into `codePage` ready; false where the system has none.
     bool Open(unsigned codePage);
     bool IsOpen() const { return m_codePage != 0; }
-    unsigned GetCodePage() const { return m_codePage; }
 
-    // Unopened, it knows ASCII alone: every code page holds that as it is.
-    bool Encode(std::string_view character, std::string& out) const override;
+    // Appends the bytes of `character`, one well-formed UTF-8 character, to
+    // `out`; false, with `out` untouched, where the code page has none for
+    // it. Only once open.
+    bool Encode(std::string_view character, std::string& out) const;
 
 private:
     void Close();
@@ -35,6 +35,7 @@ private:
 unsigned GetCodePageOfLocale(std::string_view locale);
 
 // The code page of database names here: on Windows the system locale's,
-// which programs that are not Unicode use; on Linux the locale's that says
-// what characters text holds (LC_ALL, LC_CTYPE, LANG).
+// which programs that are not Unicode use; on Linux that of the locale that
+// says what characters text holds, as setlocale finds it (LC_ALL, LC_CTYPE,
+// then LANG, the first one set and not empty).
 unsigned GetDatabaseCodePage();

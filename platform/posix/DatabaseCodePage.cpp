@@ -1,10 +1,15 @@
-#include "platform/posix/DatabaseCodePage.h"
+#include "platform/DatabaseCodePage.h"
 
 #include <iconv.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <initializer_list>
+
+// Windows writes database names in the system's ANSI code page, and the
+// handheld of a Japanese or Russian user reads them in that user's code page.
+// Here the locale's language stands for the system's code page: the one a
+// Windows PC of that language would have.
 
 namespace {
 
@@ -65,16 +70,6 @@ constexpr std::size_t kConversionFailed = static_cast<std::size_t>(-1);
 
 }  // namespace
 
-std::string GetCharacterLocale(const EnvironmentLookup& lookup) {
-    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        const char* value = lookup(name);
-        if (value != nullptr && *value != '\0') {
-            return value;
-        }
-    }
-    return "C";
-}
-
 unsigned GetCodePageOfLocale(std::string_view locale) {
     // language[_territory][.codeset][@modifier]
     const std::size_t at = locale.find('@');
@@ -97,7 +92,13 @@ unsigned GetCodePageOfLocale(std::string_view locale) {
 }
 
 unsigned GetDatabaseCodePage() {
-    return GetCodePageOfLocale(GetCharacterLocale(std::getenv));
+    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') {
+            return GetCodePageOfLocale(value);
+        }
+    }
+    return kWesternCodePage;
 }
 
 CDatabaseCodePage::~CDatabaseCodePage() {
@@ -124,9 +125,6 @@ void CDatabaseCodePage::Close() {
 }
 
 bool CDatabaseCodePage::Encode(std::string_view character, std::string& out) const {
-    if (!IsOpen()) {
-        return EncodeAscii(character, out);
-    }
     std::string input(character);
     char* from = input.data();
     std::size_t left = input.size();

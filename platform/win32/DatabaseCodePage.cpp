@@ -55,9 +55,6 @@ void CDatabaseCodePage::Close() {
 }
 
 bool CDatabaseCodePage::Encode(std::string_view character, std::string& out) const {
-    if (!IsOpen()) {
-        return EncodeAscii(character, out);
-    }
     wchar_t wide[kMostUnits];
     const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, character.data(),
                                           static_cast<int>(character.size()), wide, kMostUnits);

@@ -2,11 +2,9 @@
 
 #include <filesystem>
 
-#include "platform/BufferedReader.h"
 #include "platform/BufferedWriter.h"
+#include "platform/DatabaseCodePage.h"
 #include "platform/File.h"
-#include "streamdb/BlockArrayFill.h"
-#include "streamdb/StreamBlock.h"
 #include "streamdb/StreamBlockArray.h"
 #include "streamdb/Timestamp.h"
 #include "tests/support/DatabaseCheck.h"
@@ -23,14 +21,13 @@ std::string WriteThrough(const std::string& input, const std::string& outputName
     CFile in;
     EXPECT_TRUE(in.Open("in.puz", CFile::EOpenMode::kReadExisting));
     CStreamBlockArray blocks;
-    CBufferedReader reader(in, kInputPieceSize);
-    EXPECT_EQ(FillBlockArray(reader, blocks), EFillResult::kFilled);
+    EXPECT_EQ(blocks.Fill(in), EFillResult::kFilled);
 
     std::filesystem::remove(outputName);
     CFile out;
     EXPECT_TRUE(out.OpenReplacement(outputName, CFile()));
     CBufferedWriter writer(out);
-    blocks.WriteDatabase(writer, kFixedTimestamp);
+    blocks.WriteDatabase(writer, CDatabaseCodePage(), kFixedTimestamp);
     EXPECT_TRUE(writer.Flush());
     EXPECT_TRUE(out.Commit());
     return ReadBytes(outputName);
@@ -42,13 +39,15 @@ protected:
 };
 
 TEST_F(StreamDatabaseTest, CarriesEveryInputSizeAroundRecordBoundaries) {
-    // Records go to the file 1024 at a time and the input is fetched in pieces
-    // of 256 KB; the sizes that fill either exactly and spill over count too.
+    // Records go to the file 1024 at a time and the input is fetched 64
+    // records' worth at a time; the sizes that fill either exactly and spill
+    // over count too.
     constexpr std::size_t kPayload = 4088;
+    constexpr std::size_t kPiece = 64 * kPayload;
     for (const std::size_t size :
          {std::size_t{0}, std::size_t{1}, kPayload - 1, kPayload, kPayload + 1, std::size_t{5000},
-          3 * kPayload + 1, kInputPieceSize - 1, kInputPieceSize, kInputPieceSize + 1,
-          1024 * kPayload, 1024 * kPayload + 1, 2048 * kPayload + 7}) {
+          3 * kPayload + 1, kPiece - 1, kPiece, kPiece + 1, 1024 * kPayload, 1024 * kPayload + 1,
+          2048 * kPayload + 7}) {
         SCOPED_TRACE(size);
         const std::string input = MakeBytes(size, static_cast<unsigned>(size));
         const std::string database = WriteThrough(input);
@@ -105,27 +104,6 @@ TEST_F(StreamDatabaseTest, LongNameIsCutToThirtyOneBytes) {
     const std::string base = "Sunday Puzzle From The Weekend Edition";
     const std::string database = WriteThrough("x", base + ".pdb");
     EXPECT_EQ(database.substr(0, 32), base.substr(0, 31) + '\0');
-}
-
-TEST(StreamBlockTest, OwnsOneFullRecordOnceItHoldsData) {
-    CStreamBlock block;
-    EXPECT_EQ(block.GetSize(), 0u);
-    EXPECT_EQ(block.GetData(), nullptr);
-
-    const unsigned char bytes[] = {'D', 'B', 'L', 'K', 0, 0, 0, 11, 'a', 'b', 'c'};
-    block.SetData(bytes, sizeof bytes);
-    ASSERT_EQ(block.GetSize(), 4096u);
-    const std::string record(reinterpret_cast<const char*>(block.GetData()), block.GetSize());
-    EXPECT_EQ(record.substr(0, sizeof bytes), std::string(std::begin(bytes), std::end(bytes)));
-    EXPECT_EQ(record.substr(sizeof bytes), std::string(4096 - sizeof bytes, '\x55'));
-
-    // Set again, nothing of the earlier data shows through the filler.
-    block.SetData(bytes, 1);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(block.GetData()) + 1, 4095),
-              std::string(4095, '\x55'));
-    block.FreeData();
-    EXPECT_EQ(block.GetSize(), 0u);
-    EXPECT_EQ(block.GetData(), nullptr);
 }
 
 TEST(TimestampTest, CountsLocalSecondsSince1904) {

@@ -98,6 +98,20 @@ TEST_F(StreamFailureTest, FullDiskTakesBackThePartialDatabaseWhereverItFalls) {
     }
 }
 
+// The header alone, an empty puzzle's whole database, reaching the disk in
+// part is a failed write too.
+TEST_F(StreamFailureTest, HeaderWrittenInPartIsAFailedWrite) {
+    WriteBytes("a.puz", "");
+    m_desktop.AddPick(m_folder.GetName(), {"a.puz"});
+    {
+        const CFileSizeCap cap(50);
+        m_app.RunConverter();
+    }
+    ASSERT_EQ(m_desktop.m_messages.size(), 1u);
+    EXPECT_EQ(m_desktop.m_messages[0].text, kCouldNotWrite + "a.pdb");
+    EXPECT_EQ(ListFolder(m_folder.GetPath()), (Paths{"a.puz"}));
+}
+
 TEST_F(StreamFailureTest, UnreadableInputIsReportedAndNothingWritten) {
     // Reading this process's memory at offset 0 fails with an I/O error.
     fs::create_symlink("/proc/self/mem", "bad.puz");

@@ -1,16 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <map>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "common/PathHelpers.h"
 #include "platform/BufferedWriter.h"
+#include "platform/DatabaseCodePage.h"
 #include "platform/File.h"
 #include "platform/PathRules.h"
-#include "platform/posix/DatabaseCodePage.h"
 #include "streamdb/StreamBlockArray.h"
 #include "tests/support/DatabaseCheck.h"
 #include "tests/support/TestFiles.h"
@@ -19,11 +18,19 @@ namespace {
 
 constexpr unsigned kWestern = 1252;
 
-// The name a database titled `title` goes by in `codePage`.
+// The name a database in a file named `title` goes by in `codePage`.
+std::string NameIn(const CDatabaseCodePage& codePage, const std::string& title) {
+    const CTempFolder folder;
+    WriteBytes(title + ".pdb", "x");
+    CFile file;
+    EXPECT_TRUE(file.Open(title + ".pdb", CFile::EOpenMode::kReadExisting)) << title;
+    return MakeDatabaseName(file, codePage);
+}
+
 std::string NameIn(unsigned codePage, const std::string& title) {
     CDatabaseCodePage converter;
     EXPECT_TRUE(converter.Open(codePage)) << codePage;
-    return MakeHandheldName(title, converter);
+    return NameIn(converter, title);
 }
 
 TEST(DatabaseCodePageTest, KeepsWhatTheCodePageHoldsAndMarksTheRest) {
@@ -71,7 +78,7 @@ TEST(DatabaseCodePageTest, ConverterThatCannotBeOpenedKnowsOnlyAscii) {
     CDatabaseCodePage converter;
     EXPECT_FALSE(converter.Open(99999));
     EXPECT_FALSE(converter.IsOpen());
-    EXPECT_EQ(MakeHandheldName("Caf\xC3\xA9 7", converter), "Caf_ 7");
+    EXPECT_EQ(NameIn(converter, "Caf\xC3\xA9 7"), "Caf_ 7");
 }
 
 // The locales as glibc names them; the code pages as Windows gives them.
@@ -101,57 +108,58 @@ TEST(DatabaseCodePageTest, TheLanguageChoosesTheCodePageOfAWindowsPc) {
     }
 }
 
-TEST(DatabaseCodePageTest, TheLocaleIsTheOneThatSaysWhatCharactersTextHolds) {
-    std::map<std::string, std::string> environment;
-    const EnvironmentLookup lookup = [&environment](const char* name) -> const char* {
-        const auto found = environment.find(name);
-        return found == environment.end() ? nullptr : found->second.c_str();
-    };
-    EXPECT_EQ(GetCharacterLocale(lookup), "C");
-    environment["LC_MESSAGES"] = "de_DE.UTF-8";
-    environment["LANGUAGE"] = "fr";
-    EXPECT_EQ(GetCharacterLocale(lookup), "C");
-    environment["LANG"] = "ja_JP.UTF-8";
-    EXPECT_EQ(GetCharacterLocale(lookup), "ja_JP.UTF-8");
-    environment["LC_CTYPE"] = "ru_RU.UTF-8";
-    EXPECT_EQ(GetCharacterLocale(lookup), "ru_RU.UTF-8");
-    environment["LC_ALL"] = "";  // set but empty counts as not set
-    EXPECT_EQ(GetCharacterLocale(lookup), "ru_RU.UTF-8");
-    environment["LC_ALL"] = "el_GR.UTF-8";
-    EXPECT_EQ(GetCharacterLocale(lookup), "el_GR.UTF-8");
-}
-
-// LC_ALL set for the test's lifetime, as it was afterwards; no locale need
-// be installed for it to choose the code page.
+// A locale variable, LC_ALL unless named, set for the test's lifetime, as
+// it was afterwards; no locale need be installed for it to choose the code page.
 class CLocaleEnvironment {
 public:
-    explicit CLocaleEnvironment(const char* locale) {
-        if (const char* previous = std::getenv(kVariable)) {
+    explicit CLocaleEnvironment(const char* locale, const char* variable = "LC_ALL")
+        : m_variable(variable) {
+        if (const char* previous = std::getenv(variable)) {
             m_previous = previous;
         }
-        setenv(kVariable, locale, 1);
+        setenv(variable, locale, 1);
     }
     ~CLocaleEnvironment() {
         if (m_previous) {
-            setenv(kVariable, m_previous->c_str(), 1);
+            setenv(m_variable, m_previous->c_str(), 1);
         } else {
-            unsetenv(kVariable);
+            unsetenv(m_variable);
         }
     }
     CLocaleEnvironment(const CLocaleEnvironment&) = delete;
     CLocaleEnvironment& operator=(const CLocaleEnvironment&) = delete;
 
 private:
-    static constexpr char kVariable[] = "LC_ALL";
+    const char* m_variable;
     std::optional<std::string> m_previous;
 };
+
+TEST(DatabaseCodePageTest, TheLocaleIsTheOneThatSaysWhatCharactersTextHolds) {
+    // Set but empty counts as not set.
+    const CLocaleEnvironment all("", "LC_ALL");
+    const CLocaleEnvironment type("", "LC_CTYPE");
+    const CLocaleEnvironment lang("", "LANG");
+    {
+        const CLocaleEnvironment messages("ja_JP.UTF-8", "LC_MESSAGES");
+        const CLocaleEnvironment language("ja", "LANGUAGE");
+        EXPECT_EQ(GetDatabaseCodePage(), kWestern);
+    }
+    const CLocaleEnvironment japanese("ja_JP.UTF-8", "LANG");
+    EXPECT_EQ(GetDatabaseCodePage(), 932u);
+    const CLocaleEnvironment russian("ru_RU.UTF-8", "LC_CTYPE");
+    EXPECT_EQ(GetDatabaseCodePage(), 1251u);
+    const CLocaleEnvironment greek("el_GR.UTF-8", "LC_ALL");
+    EXPECT_EQ(GetDatabaseCodePage(), 1253u);
+}
 
 // The name a database gets when written to a file named `fileName`.
 std::string NameOfDatabaseIn(const std::string& fileName) {
     CFile file;
     EXPECT_TRUE(file.OpenReplacement(fileName, CFile()));
+    CDatabaseCodePage codePage;
+    codePage.Open(GetDatabaseCodePage());
     CBufferedWriter writer(file);
-    CStreamBlockArray().WriteDatabase(writer, 0);
+    CStreamBlockArray().WriteDatabase(writer, codePage, 0);
     EXPECT_TRUE(writer.Flush());
     EXPECT_TRUE(file.Commit());
     return DatabaseNameOf(ReadBytes(fileName));

@@ -11,7 +11,7 @@
 #include "platform/File.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32Desktop.h"
-#include "streamdb/DatabaseName.h"
+#include "streamdb/StreamBlockArray.h"
 #include "tests/platform/win32/DialogRobot.h"
 #include "tests/support/DatabaseCheck.h"
 #include "tests/support/TestFiles.h"

@@ -4,9 +4,10 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "platform/DatabaseCodePage.h"
 #include "platform/File.h"
 #include "platform/win32/FileFlush.h"
-#include "streamdb/DatabaseName.h"
+#include "streamdb/StreamBlockArray.h"
 #include "tests/support/TestFiles.h"
 
 namespace fs = std::filesystem;
@@ -111,7 +112,7 @@ TEST_F(WindowsFileTest, DisplayTitleNamesTheDatabase) {
     const std::string title = file.GetFileTitle();
     // Explorer may hide the extension; the database name never has it.
     EXPECT_TRUE(title == "Sunday Puzzle.puz" || title == "Sunday Puzzle") << title;
-    EXPECT_EQ(MakeDatabaseName(file), "Sunday Puzzle");
+    EXPECT_EQ(MakeDatabaseName(file, CDatabaseCodePage()), "Sunday Puzzle");
 }
 
 TEST_F(WindowsFileTest, NameWithoutDisplayTitleStillNamesTheDatabase) {
@@ -120,7 +121,7 @@ TEST_F(WindowsFileTest, NameWithoutDisplayTitleStillNamesTheDatabase) {
     CFile file;
     ASSERT_TRUE(file.Open("Week [12].puz", EOpenMode::kReadExisting));
     EXPECT_EQ(file.GetFileTitle(), "");
-    EXPECT_EQ(MakeDatabaseName(file), "Week [12]");
+    EXPECT_EQ(MakeDatabaseName(file, CDatabaseCodePage()), "Week [12]");
 }
 
 // Hidden while it is written; in place, a file like any other that keeps
