@@ -69,7 +69,7 @@ bool CConvertorApp::ConvertPath(const std::string& path, const std::string& show
         ConvertFile(input);
     } catch (const std::bad_alloc&) {
         if (!bareName.empty()) {
-            ShowFailure(kTooLargeMessage, bareName, shownName);
+            ShowFailure(kTooLargeMessage, bareName);
         }
     }
     return true;
