@@ -17,9 +17,12 @@ int CConvertorApp::ShowMessage(const CMessageText& text, unsigned style) {
     return m_desktop.ShowMessageBox(text, m_title, style);
 }
 
-void CConvertorApp::ShowFailure(const char* text, const std::string& name) {
+void CConvertorApp::ShowFailure(const char* text, const std::string& name,
+                                const std::string& shownName) {
     try {
-        ShowMessage(CMessageText(text, name), kMbOk | kMbIconStop);
+        CMessageText message(text, name);
+        message.shownName = shownName;
+        ShowMessage(message, kMbOk | kMbIconStop);
     } catch (const std::bad_alloc&) {
         // Not even the message fits in memory: the run goes on without it.
     }
@@ -34,8 +37,9 @@ bool CConvertorApp::RunConverter() {
         CPuzzleFileList selection;
         while (selection.PickFiles(m_desktop, m_title)) {
             bool batchComplete = false;
-            for (const std::string& path : selection.GetPaths()) {
-                if (!ConvertPath(path)) {
+            const std::vector<std::string>& paths = selection.GetPaths();
+            for (std::size_t i = 0; i < paths.size(); ++i) {
+                if (!ConvertPath(paths[i], selection.GetShownNames()[i])) {
                     batchComplete = false;
                     break;
                 }
@@ -51,7 +55,7 @@ bool CConvertorApp::RunConverter() {
     return true;
 }
 
-bool CConvertorApp::ConvertPath(const std::string& path) {
+bool CConvertorApp::ConvertPath(const std::string& path, const std::string& shownName) {
     // Memory running out ends this conversion alone, with its message; the
     // output, if any, was taken back as the error left its scope.
     m_outOfMemory = {kTooLargeMessage, std::string()};
@@ -61,7 +65,7 @@ bool CConvertorApp::ConvertPath(const std::string& path) {
         m_outOfMemory.name = StripPath(path, kPathRules);
         CFile input;
         if (!input.Open(m_outOfMemory.name, CFile::EOpenMode::kReadExisting)) {
-            ShowFailure(kCouldNotOpenMessage, m_outOfMemory.name);
+            ShowFailure(kCouldNotOpenMessage, m_outOfMemory.name, shownName);
             return false;
         }
         ConvertFile(input);

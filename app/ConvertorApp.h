@@ -32,12 +32,14 @@ public:
 
 private:
     // Opens the bare name of `path` and converts it; false when it cannot be
-    // opened, which stops the batch.
-    bool ConvertPath(const std::string& path);
+    // opened, which stops the batch. A message names it as `shownName` where
+    // that is not empty (CMessageText::shownName).
+    bool ConvertPath(const std::string& path, const std::string& shownName);
     void AskToInstall();
     int ShowMessage(const CMessageText& text, unsigned style);
-    // A failure's message, `text` followed by `name`; none when memory for it runs out.
-    void ShowFailure(const char* text, const std::string& name);
+    // A failure's message, `text` followed by `name` (shown as `shownName`
+    // where that is not empty); none when memory for it runs out.
+    void ShowFailure(const char* text, const std::string& name, const std::string& shownName = {});
 
     CDesktop& m_desktop;
     // Made ready when the run starts, while descriptors and memory are to be

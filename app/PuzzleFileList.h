@@ -17,7 +17,11 @@ public:
     bool PickFiles(CDesktop& desktop, const std::string& title);
 
     const std::vector<std::string>& GetPaths() const { return m_paths; }
+    // For each path, by position, its name as the picker showed it where the
+    // path's spelling lost characters; empty otherwise (CDesktop::GetShownNames).
+    const std::vector<std::string>& GetShownNames() const { return m_shownNames; }
 
 private:
     std::vector<std::string> m_paths;
+    std::vector<std::string> m_shownNames;
 };

@@ -1,3 +1,18 @@
+# What a user downloads. On Windows: `cpack -G ZIP` (the windows-download
+# presets) packs what `cmake --install` installs, the stripped program, its
+# read-me and its licence, into one folder of one zip,
+# QuintarConvertor-VERSION-win64.zip.
+if(WIN32)
+    set(CPACK_GENERATOR ZIP)
+    set(CPACK_PACKAGE_VENDOR Quintar)
+    set(CPACK_PACKAGE_FILE_NAME QuintarConvertor-${PROJECT_VERSION}-win64)
+    set(CPACK_STRIP_FILES ON)
+    # cpack packs what was built and builds nothing more: not the tests.
+    set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+    include(CPack)
+    return()
+endif()
+
 # The Debian package: `cpack -G DEB` in a build configured with
 # CMAKE_INSTALL_PREFIX=/usr (the package preset) packs what `cmake --install`
 # installs. Its dependencies are worked out from the binaries by

@@ -43,6 +43,9 @@ struct CMessageText {
     std::string before;
     std::string name;
     std::string after;
+    // The name as the picker showed it, in UTF-8, where `name` lost
+    // characters on the way (GetShownNames); empty when `name` shows it.
+    std::string shownName;
 };
 
 struct COpenFileDialogRequest {
@@ -76,6 +79,14 @@ public:
     // folder as the working folder.
     virtual EPickOutcome ShowOpenFileDialog(const COpenFileDialogRequest& request,
                                             std::vector<char>& selection) = 0;
+
+    // The names of the last confirmed pick's files as the dialog showed them,
+    // in UTF-8, one for each path of its selection and in the same order:
+    // empty for one that the selection spells as shown. A selection in a
+    // code page that cannot hold every name spells a name it cannot hold
+    // with '?', so that two names may come out alike: only their place in
+    // the selection tells them apart.
+    virtual std::vector<std::string> GetShownNames() const { return {}; }
 
     // Shows `text` modally, with no owner window; returns kIdOk, kIdYes or kIdNo.
     virtual int ShowMessageBox(const CMessageText& text, const std::string& caption,

@@ -6,6 +6,7 @@
 #include <commdlg.h>
 #include <dlgs.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 
@@ -52,6 +53,26 @@ std::wstring GetSelectionFolder(std::wstring_view selection) {
     }
     const bool root = separator == 0 || first[separator - 1] == L':';
     return std::wstring(first.substr(0, root ? separator + 1 : separator));
+}
+
+// For each file of a wide selection, in order, its name in UTF-8 where the
+// ANSI code page cannot hold it; empty where it can.
+std::vector<std::string> ShownNamesOf(std::wstring_view selection) {
+    std::vector<std::wstring_view> items;
+    for (std::size_t at = 0; at < selection.size() && selection[at] != L'\0';) {
+        const std::size_t end = std::min(selection.find(L'\0', at), selection.size());
+        items.push_back(selection.substr(at, end - at));
+        at = end + 1;
+    }
+    std::vector<std::string> shown;
+    // The folder comes first where there are several.
+    for (std::size_t i = items.size() > 1 ? 1 : 0; i < items.size(); ++i) {
+        const std::size_t separator = items[i].find_last_of(L"\\/");
+        const std::wstring_view name =
+            separator == std::wstring_view::npos ? items[i] : items[i].substr(separator + 1);
+        shown.push_back(NarrowWhole(name) ? std::string() : Narrow(name, CP_UTF8));
+    }
+    return shown;
 }
 
 // Description and pattern pairs, each ending in a zero, the list in a second one.
@@ -187,6 +208,9 @@ EPickOutcome CWin32Desktop::ShowOpenFileDialog(const COpenFileDialogRequest& req
         if (const std::optional<EPickOutcome> outcome =
                 FinishPick(UnpackSelection(std::vector<char>(narrowed.begin(), narrowed.end())),
                            selection, problem, setFolder)) {
+            if (*outcome == EPickOutcome::kConfirmed) {
+                m_shownNames = ShownNamesOf(picked);
+            }
             return *outcome;
         }
         if (!problem.IsEmpty()) {
@@ -197,16 +221,29 @@ EPickOutcome CWin32Desktop::ShowOpenFileDialog(const COpenFileDialogRequest& req
 
 int CWin32Desktop::ShowMessageBox(const CMessageText& text, const std::string& caption,
                                   unsigned style) {
-    // Windows' message box wraps a long name and shows every name as it is.
-    return MessageBoxA(nullptr, text.Join().c_str(), caption.c_str(), style);
+    // Windows' message box wraps a long name and shows every name as it is,
+    // one the ANSI code page cannot hold too: the wide one.
+    const std::wstring shown =
+        Widen(text.before) +
+        (text.shownName.empty() ? Widen(text.name) : Widen(text.shownName, CP_UTF8)) +
+        Widen(text.after);
+    return MessageBoxW(nullptr, shown.c_str(), Widen(caption).c_str(), style);
 }
 
 std::string CWin32Desktop::FindAssociatedProgram(const std::string& file) {
+    // By the file's type, its extension: FindExecutableW, which looks at the
+    // file itself, fails on a path past MAX_PATH characters, and a short
+    // path is no answer where the volume has none. An unknown type gives no
+    // program, not the shell's Open With.
+    const std::wstring path = Widen(file);
     // MAX_PATH characters hold every path the lookup gives; in bytes, UTF-8
     // may need three for one of them.
     wchar_t program[MAX_PATH] = L"";
-    // The buffer alone decides, whatever the lookup returns.
-    FindExecutableW(Widen(file).c_str(), nullptr, program);
+    DWORD size = MAX_PATH;
+    if (FAILED(AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_EXECUTABLE,
+                                 PathFindExtensionW(path.c_str()), L"open", program, &size))) {
+        return std::string();
+    }
     return program[0] == L'\0' ? std::string() : ToProgramPath(program);
 }
 

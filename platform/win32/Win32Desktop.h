@@ -12,11 +12,13 @@
 // associations. The dialog is the wide one, its selection handed on in the
 // ANSI code page (UTF-8 where the manifest's code page is in force); where
 // that code page cannot hold a name, a folder is set by its wide name, and a
-// file name arrives as one no file has.
+// file name arrives as one no file has, its wide name kept for the messages
+// that name it.
 class CWin32Desktop : public CDesktop {
 public:
     EPickOutcome ShowOpenFileDialog(const COpenFileDialogRequest& request,
                                     std::vector<char>& selection) override;
+    std::vector<std::string> GetShownNames() const override { return m_shownNames; }
     int ShowMessageBox(const CMessageText& text, const std::string& caption,
                        unsigned style) override;
     std::string FindAssociatedProgram(const std::string& file) override;
@@ -31,4 +33,7 @@ public:
     // zero of a lone path that fills the buffer. None when the list is not
     // closed, which is how a dialog that cut the selection short leaves it.
     static std::optional<std::size_t> MeasureSelection(const std::wstring& buffer);
+
+private:
+    std::vector<std::string> m_shownNames;
 };

@@ -1,22 +1,45 @@
 #!/bin/sh
-# Usage: program_file.sh OBJDUMP PROGRAM.exe MAJOR MINOR MANIFEST
-# The program file a user copies: no debug information in it, the oldest
-# Windows it runs on stated where Windows reads it and claimed in its
-# manifest as a system it was made for, and that manifest linked in with
-# the UTF-8 code page that lets the ANSI calls carry every name.
+# Usage: program_file.sh OBJDUMP MAJOR MINOR SOURCE BUILD CPACK PROBE.exe RUNNER...
+# What a Windows user downloads: the zip CPack makes, whose one folder holds
+# the program, the licence and a read-me in Windows line endings. The program
+# file has no symbols or debug information, states the oldest Windows it
+# runs on where Windows reads it and claims it in its manifest as a system
+# it was made for, that manifest linked in with the UTF-8 code page that lets
+# the ANSI calls carry every name; and started under Wine (RUNNER, the tests'
+# runner and its prefix) by the probe, it shows its picker and ends on Exit.
 set -u
 objdump=$1
-program=$2
-major=$3
-minor=$4
-manifest=$5
-failures=0
+major=$2
+minor=$3
+source=$4
+manifest=$source/res/QuintarConvertor.manifest
+build=$5
+cpack=$6
+probe=$7
+shift 7
+. "$(dirname "$0")/common.sh"
 
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
+name=QuintarConvertor-$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")-win64
+"$cpack" -G ZIP --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 || {
+    cat "$work/cpack.log"
+    echo "FAIL: cpack"
+    exit 1
 }
+mkdir "$work/unpacked"
+(cd "$work/unpacked" && "$(dirname "$cpack")/cmake" -E tar xf "$work/$name.zip") ||
+    { echo "FAIL: no $name.zip to unpack"; exit 1; }
+folder=$work/unpacked/$name
+files=$(cd "$work/unpacked" && find . | sort | tr '\n' ' ')
+[ "$files" = ". ./$name ./$name/LICENSE.txt ./$name/QuintarConvertor.exe ./$name/README.txt " ] ||
+    fail "the zip holds: $files"
+cr=$(printf '\r')
+crlf() { sed "s/\$/$cr/" "$1"; }
+crlf "$source/LICENSE" | cmp -s - "$folder/LICENSE.txt" || fail "LICENSE.txt is not LICENSE in CR LF"
+tr -d '\r' <"$folder/README.txt" | crlf - | cmp -s - "$folder/README.txt" ||
+    fail "README.txt: a line without CR LF"
+program=$folder/QuintarConvertor.exe
 
+"$objdump" -t "$program" | grep -qx 'no symbols' || fail "a symbol table"
 sections=$("$objdump" -h "$program") || fail "no section table"
 debug=$(printf '%s\n' "$sections" | awk '$2 ~ /^\.(debug|zdebug|stab)/ { print $2 }')
 [ -z "$debug" ] || fail "debug sections:" $debug
@@ -45,5 +68,8 @@ grep -q -i "supportedOS Id=\"{$guid}\"" "$manifest" ||
 grep -a -q '<activeCodePage [^>]*>UTF-8</activeCodePage>' "$program" ||
     fail "the program's manifest asks for no UTF-8 code page"
 
-[ "$failures" -eq 0 ] || exit 1
-echo "$(basename "$program"): $(wc -c <"$program") bytes, Windows $major.$minor"
+# Started as a user starts it, from the folder unpacked: Wine's Z: drive is /.
+"$@" "$probe" --exit-picker "Z:$(printf '%s' "$program" | tr / '\\')" ||
+    fail "the program from the zip does not show its picker and end on Exit"
+
+report "$name.zip: $(wc -c <"$program") bytes of program, Windows $major.$minor"

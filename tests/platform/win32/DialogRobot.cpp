@@ -18,6 +18,12 @@ std::string TextOf(HWND window) {
     return text.data();
 }
 
+std::wstring WideTextOf(HWND window) {
+    std::vector<wchar_t> text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    return text.data();
+}
+
 HWND FileNameBox(HWND picker) {
     const HWND edit = GetDlgItem(picker, edt1);
     return edit != nullptr ? edit : GetDlgItem(picker, cmb13);
@@ -80,6 +86,7 @@ void CDialogRobot::Answer(HWND dialog) {
     seen.isPicker = GetDlgItem(dialog, cmb1) != nullptr;
     seen.title = TextOf(dialog);
     seen.text = TextOf(GetDlgItem(dialog, kMessageTextId));
+    seen.wideText = WideTextOf(GetDlgItem(dialog, kMessageTextId));
     seen.filter = TextOf(GetDlgItem(dialog, cmb1));
     seen.okCaption = TextOf(GetDlgItem(dialog, IDOK));
     seen.cancelCaption = TextOf(GetDlgItem(dialog, IDCANCEL));

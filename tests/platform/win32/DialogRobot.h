@@ -15,8 +15,9 @@ public:
     struct CSeen {
         bool isPicker = false;
         std::string title;
-        std::string text;    // a message box's text
-        std::string filter;  // the picker's file type
+        std::string text;       // a message box's text
+        std::wstring wideText;  // the same, with what the ANSI code page cannot hold
+        std::string filter;     // the picker's file type
         std::string okCaption;
         std::string cancelCaption;
         HICON bigIcon = nullptr;

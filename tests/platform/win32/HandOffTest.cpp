@@ -152,6 +152,33 @@ TEST_F(HandOffTest, InstallStartsTheFirstDatabasesProgramWithAllQuotedPaths) {
     EXPECT_EQ(m_robot.GetSeen().size(), 1u);  // the overwrite question, nothing about the start
 }
 
+// The installer is the databases' type's, found at any depth: past MAX_PATH
+// characters the shell finds no program by the file itself.
+TEST_F(HandOffTest, DatabaseDeeperThanMaxPathIsHandedToTheInstaller) {
+    if (!Associate(Widen(m_probe))) {
+        GTEST_SKIP() << "this user already opens databases with a program of their own";
+    }
+    // Two folders of 100 letters (Wine keeps a name on a Linux file system,
+    // 255 bytes at most), in which a name makes a path of 262 characters.
+    constexpr std::size_t kDepth = 262;
+    constexpr std::size_t kFolderLength = 100;
+    const std::wstring folder = Widen(m_folder.GetName()) + L"\\" +
+                                std::wstring(kFolderLength, L'd') + L"\\" +
+                                std::wstring(kFolderLength, L'd');
+    fs::create_directories(folder);
+    ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+    const std::string stem(kDepth - folder.size() - std::string("\\.pdb").size(), 'n');
+    WriteBytes(stem + ".puz", "deep");
+    Convert(stem + ".puz");
+    const std::string database = Narrow(folder) + "\\" + stem + ".pdb";
+    ASSERT_EQ(m_app.GetConvertedFiles(), Paths{database});
+
+    ASSERT_EQ(lstrcmpiA(m_desktop.FindAssociatedProgram(database).c_str(), m_probe.c_str()), 0);
+    // The installer inherits the working folder: one it still runs in cannot be removed.
+    fs::current_path(m_folder.GetPath());
+    EXPECT_EQ(Install(), "\"" + m_probe + "\" \"" + database + "\"");
+}
+
 // The installer may be an ANSI program: a path its code page cannot hold
 // reaches it in its short form, which it can open.
 TEST_F(HandOffTest, PathTheInstallersCodePageCannotHoldComesInItsShortForm) {

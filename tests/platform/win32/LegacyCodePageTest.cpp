@@ -1,7 +1,7 @@
 // A Windows without the UTF-8 code page: the program works in the system's
 // code page, 1252 here. A folder it cannot hold is still opened; a name it
 // cannot hold is refused, never taken for a look-alike or for a file of the
-// same name elsewhere.
+// same name elsewhere, and its message names it as the dialog showed it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -25,6 +25,8 @@ using Paths = std::vector<std::string>;
 
 // Greek capital omega: no character of code page 1252, whose best fit for it is 'O'.
 constexpr wchar_t kOmega[] = L"\u03A9";
+// Cyrillic capital zhe: no character of code page 1252 either.
+constexpr wchar_t kZhe[] = L"\u0416";
 
 // Runs picked by the real dialog, from a working folder that holds puzzles
 // of the names picked elsewhere.
@@ -77,6 +79,11 @@ TEST_F(LegacyCodePageTest, NameTheCodePageCannotHoldIsNotOpenedAndNoOtherFileInI
     const std::wstring omega = Folder() + L"\\" + kOmega + L"mega.puz";
     WriteBytes(omega, "omega");
     WriteBytes(Folder() + L"\\Omega.puz", "other");
+    // Two names the code page spells alike, "?.puz".
+    const std::wstring shortOmega = std::wstring(kOmega) + L".puz";
+    const std::wstring zhe = std::wstring(kZhe) + L".puz";
+    WriteBytes(Folder() + L"\\" + shortOmega, "short omega");
+    WriteBytes(Folder() + L"\\" + zhe, "zhe");
     ASSERT_EQ(ReadBytes(omega), "omega");  // two files, each with its own name
     m_robot.Type({Folder(), L"\"a.puz\" \"" + std::wstring(kOmega) + L"mega.puz\" \"b c.puz\""});
     m_robot.Press(IDOK);  // could not open
@@ -84,17 +91,29 @@ TEST_F(LegacyCodePageTest, NameTheCodePageCannotHoldIsNotOpenedAndNoOtherFileInI
     m_robot.Type({omega});
     m_robot.Press(IDOK);  // could not open
     m_robot.Press(IDNO);  // install a.pdb?
+    m_robot.Type({Folder(), L"\"" + zhe + L"\" \"" + shortOmega + L"\""});
+    m_robot.Press(IDOK);  // could not open
+    m_robot.Press(IDNO);  // install a.pdb?
+    m_robot.Type({Folder(), L"\"" + shortOmega + L"\" \"" + zhe + L"\""});
+    m_robot.Press(IDOK);  // could not open
+    m_robot.Press(IDNO);  // install a.pdb?
     m_robot.Press(IDCANCEL);
     EXPECT_TRUE(m_app.RunConverter());
 
     const auto& seen = m_robot.GetSeen();
-    ASSERT_EQ(seen.size(), 7u);
-    EXPECT_EQ(seen[1].text, kCouldNotOpen + "?mega.puz");
-    EXPECT_EQ(seen[4].text, kCouldNotOpen + "?mega.puz");
+    ASSERT_EQ(seen.size(), 13u);
+    const std::wstring couldNotOpen = Widen(kCouldNotOpen);
+    EXPECT_EQ(seen[1].wideText, couldNotOpen + kOmega + L"mega.puz");
+    EXPECT_EQ(seen[4].wideText, couldNotOpen + kOmega + L"mega.puz");
+    // Each by its place in the pick: the batch stops at the first.
+    EXPECT_EQ(seen[7].wideText, couldNotOpen + zhe);
+    EXPECT_EQ(seen[10].wideText, couldNotOpen + shortOmega);
     // The batch stops at the name: the file before it is converted, the one after is not.
     EXPECT_EQ(m_app.GetConvertedFiles(), Paths{Narrow(Folder()) + "\\a.pdb"});
     EXPECT_FALSE(fs::exists(Folder() + L"\\Omega.pdb"));
     EXPECT_FALSE(fs::exists(Folder() + L"\\b c.pdb"));
+    EXPECT_FALSE(fs::exists(Folder() + L"\\" + kOmega + L".pdb"));
+    EXPECT_FALSE(fs::exists(Folder() + L"\\" + kZhe + L".pdb"));
     EXPECT_FALSE(fs::exists(Elsewhere() + L"\\a.pdb"));
 }
 
