@@ -28,7 +28,8 @@ deb=$(find "$work" -maxdepth 1 -name 'quintar-convertor_*.deb')
 [ -f "$deb" ] || { echo "FAIL: no package in $work"; exit 1; }
 
 if [ "$mode" = lintian ]; then
-    lintian --allow-root --fail-on error --display-info --pedantic "$deb" || fail "lintian reports an error"
+    # lintian keeps its scratch files under TMPDIR: in the scratch folder, not /tmp.
+    TMPDIR="$work" lintian --allow-root --fail-on error --display-info --pedantic "$deb" || fail "lintian reports an error"
     report "lintian reports no error"
 fi
 
