@@ -15,7 +15,7 @@
 
 // Program and modules are built together; a module whose entry point
 // answers to another version is turned away.
-constexpr unsigned kModuleVersion = 5;
+constexpr unsigned kModuleVersion = 6;
 
 // Other programs as the freedesktop MIME database and desktop entries know
 // them. A program is named by the full path of its desktop entry: the entry,
@@ -23,9 +23,12 @@ constexpr unsigned kModuleVersion = 5;
 // a terminal, a sandbox wrapper), so the entry is what gets started.
 class CLauncher {
 public:
-    // The desktop entry of the default application for `file`'s content
-    // type; empty when there is none.
-    virtual std::string FindDefaultApplication(const std::string& file) const = 0;
+    // The desktop entry of the user's default application for the content
+    // type named `type`, or else of one that claims it; never one that only
+    // claims a parent of `type`, and none at all where `type` is, by a parent
+    // or an alias, a Palm database (application/vnd.palm), whose programs
+    // claim every *.pdb. Empty when there is none.
+    virtual std::string FindDefaultApplication(const std::string& type) const = 0;
     // Starts the application of the desktop entry `entry` with `files`, each
     // its own argument, in order, without a shell and without waiting for
     // it. It gets its own session and none of this process's standard
@@ -38,14 +41,18 @@ protected:
 };
 
 // What the program lends a module: the rules every desktop shares
-// (platform/Selection.h) and the launcher, which lives in a module of its own.
-class CProgramServices : public CLauncher {
+// (platform/Selection.h) and the hand-off (platform/posix/TerminalDesktop.h),
+// which may use the launcher, a module of its own.
+class CProgramServices {
 public:
     virtual std::optional<EPickOutcome> FinishPick(const std::vector<std::string>& paths,
                                                    std::vector<char>& selection,
                                                    CMessageText& problem) const = 0;
     virtual bool MatchesFilter(std::string_view name, std::string_view patterns) const = 0;
     virtual std::string EscapeName(std::string_view name) const = 0;
+    virtual std::string FindInstaller(const std::string& file) const = 0;
+    virtual void StartInstaller(const std::string& installer,
+                                const std::vector<std::string>& files) const = 0;
 
 protected:
     ~CProgramServices() = default;

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/Selection.h"
+#include "platform/posix/TerminalDesktop.h"
 
 namespace fs = std::filesystem;
 
@@ -56,7 +57,7 @@ std::string DescribeDisplay() {
     return shown;
 }
 
-// The program's rules and its launcher, as a module reaches them.
+// The program's rules and its hand-off, as a module reaches them.
 class CLentServices final : public CProgramServices {
 public:
     std::optional<EPickOutcome> FinishPick(const std::vector<std::string>& paths,
@@ -68,12 +69,12 @@ public:
         return ::MatchesFilter(name, patterns);
     }
     std::string EscapeName(std::string_view name) const override { return ::EscapeName(name); }
-    std::string FindDefaultApplication(const std::string& file) const override {
-        return ::FindDefaultApplication(file);
+    std::string FindInstaller(const std::string& file) const override {
+        return ::FindInstaller(file);
     }
-    void LaunchApplication(const std::string& entry,
-                           const std::vector<std::string>& files) const override {
-        ::LaunchApplication(entry, files);
+    void StartInstaller(const std::string& installer,
+                        const std::vector<std::string>& files) const override {
+        ::StartInstaller(installer, files);
     }
 };
 
@@ -162,9 +163,9 @@ const CLauncher* GetLauncher() {
 
 }  // namespace
 
-std::string FindDefaultApplication(const std::string& file) {
+std::string FindDefaultApplication(const std::string& type) {
     const CLauncher* launcher = GetLauncher();
-    return launcher != nullptr ? launcher->FindDefaultApplication(file) : std::string();
+    return launcher != nullptr ? launcher->FindDefaultApplication(type) : std::string();
 }
 
 void LaunchApplication(const std::string& entry, const std::vector<std::string>& files) {

@@ -56,5 +56,5 @@ std::unique_ptr<CDesktop> OpenGtkDesktop(std::string& problem);
 
 // What the launcher does, through the launcher module, loaded on the first
 // call and kept for the process; without one, no application is found.
-std::string FindDefaultApplication(const std::string& file);
+std::string FindDefaultApplication(const std::string& type);
 void LaunchApplication(const std::string& entry, const std::vector<std::string>& files);

@@ -1,20 +1,30 @@
 #include "platform/posix/TerminalDesktop.h"
 
+#include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <istream>
 #include <limits>
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <system_error>
+#include <thread>
 
 #include "platform/File.h"
 #include "platform/Selection.h"
+#include "platform/posix/EndingSignals.h"
 #include "platform/posix/Modules.h"
 
 namespace fs = std::filesystem;
@@ -62,6 +72,159 @@ bool ResolveFolder(const std::string& name, std::string& folder) {
 bool IsFolder(const std::string& name) {
     std::error_code error;
     return fs::is_directory(name, error);
+}
+
+using Clock = std::chrono::steady_clock;
+
+// J-Pilot's folder, in its home: $JPILOT_HOME, or $HOME when that is unset.
+constexpr char kJPilotFolder[] = "/.jpilot";
+constexpr char kJPilotHome[] = "JPILOT_HOME";
+constexpr char kHome[] = "HOME";
+// The files to install at the next sync, one path a line.
+constexpr char kInstallList[] = "/jpilot.install";
+// What a sync holds a lock on while it runs.
+constexpr char kSyncLock[] = "/sync_pid";
+// What begins a line of a file that goes to the memory card.
+constexpr char kCardMark = '\001';
+// J-Pilot reads the list with fgets into 1000 bytes: lines of 999
+// characters at most, the newline included.
+constexpr std::size_t kLongestPath = 998;
+// How long a sync's lock is waited for. A sync that holds it longer is
+// most likely waiting for the handheld, and reads the list only once it
+// comes: the paths are added all the same.
+constexpr auto kLockPatience = std::chrono::seconds(3);
+constexpr auto kLockRetry = std::chrono::milliseconds(20);
+
+// J-Pilot's folder, where it is set up; empty otherwise. A relative home is
+// J-Pilot's own working folder's business, not known here.
+std::string FindJPilotFolder() {
+    const char* home = std::getenv(kJPilotHome);
+    if (home == nullptr) {
+        home = std::getenv(kHome);
+    }
+    if (home == nullptr) {
+        return {};
+    }
+    const std::string folder = home + std::string(kJPilotFolder);
+    struct stat status {};
+    if (folder.front() != '/' || stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+        return {};
+    }
+    return folder;
+}
+
+// Closes a descriptor when the scope ends.
+class CDescriptor {
+public:
+    explicit CDescriptor(int descriptor) : m_descriptor(descriptor) {}
+    ~CDescriptor() {
+        if (m_descriptor >= 0) {
+            close(m_descriptor);
+        }
+    }
+    CDescriptor(const CDescriptor&) = delete;
+    CDescriptor& operator=(const CDescriptor&) = delete;
+
+    int Get() const { return m_descriptor; }
+
+private:
+    int m_descriptor;
+};
+
+// J-Pilot's sync lock, held for the object's life: a POSIX write lock on
+// the whole of sync_pid, which J-Pilot takes by default, and the flock some
+// of its builds take instead. Each is waited for kLockPatience at most; what
+// was not had by then is done without. J-Pilot does not wait for its lock:
+// a sync started while this one is held fails to start, so it is held for
+// no more than the list's write.
+class CSyncLock {
+public:
+    explicit CSyncLock(const std::string& folder)
+        : m_file(
+              open((folder + kSyncLock).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666)) {
+        if (m_file.Get() < 0) {
+            return;
+        }
+        struct flock whole {};
+        whole.l_type = F_WRLCK;
+        whole.l_whence = SEEK_SET;
+        bool posix = false;
+        bool flocked = false;
+        for (const auto deadline = Clock::now() + kLockPatience;;) {
+            posix = posix || fcntl(m_file.Get(), F_SETLK, &whole) == 0;
+            flocked = flocked || flock(m_file.Get(), LOCK_EX | LOCK_NB) == 0;
+            if ((posix && flocked) || Clock::now() >= deadline) {
+                return;
+            }
+            std::this_thread::sleep_for(kLockRetry);
+        }
+    }
+
+private:
+    // Closing it releases both locks.
+    CDescriptor m_file;
+};
+
+// Whether J-Pilot reads `path` back as the path it is.
+bool IsReadable(const std::string& path) {
+    return !path.empty() && path.front() == '/' && path.size() <= kLongestPath &&
+           path.find_first_of(std::string_view("\n\0", 2)) == std::string::npos;
+}
+
+// Adds each of `files` that J-Pilot can read, once, to the end of its
+// install list in `folder`, keeping what is there, in one write made
+// durable. A sync rewrites the list as it ends: it is waited for.
+void AppendToInstallList(const std::string& folder, const std::vector<std::string>& files) {
+    const CSyncLock lock(folder);
+    const CDescriptor list(open((folder + kInstallList).c_str(),
+                                O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666));
+    struct stat opened {};
+    // Another kind of file could hold the read up for ever.
+    if (list.Get() < 0 || fstat(list.Get(), &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        return;
+    }
+    std::string listed;
+    char buffer[4096];
+    for (ssize_t got; (got = read(list.Get(), buffer, sizeof buffer)) != 0;) {
+        if (got < 0) {
+            // Unread, a path on it could be added twice, and installed twice.
+            return;
+        }
+        listed.append(buffer, static_cast<std::size_t>(got));
+    }
+    std::set<std::string_view> present;
+    for (std::size_t start = 0; start < listed.size();) {
+        std::size_t end = listed.find('\n', start);
+        end = end == std::string::npos ? listed.size() : end;
+        std::string_view line(listed.data() + start, end - start);
+        if (!line.empty() && line.front() == kCardMark) {
+            line.remove_prefix(1);
+        }
+        present.insert(line);
+        start = end + 1;
+    }
+    std::string added;
+    for (const std::string& file : files) {
+        if (IsReadable(file) && present.insert(file).second) {
+            added += file + '\n';
+        }
+    }
+    if (added.empty()) {
+        return;
+    }
+    if (!listed.empty() && listed.back() != '\n') {
+        added.insert(added.begin(), '\n');
+    }
+    // A signal that ends the program does not leave half a line.
+    const CEndingSignalsBlocked blocked;
+    for (std::size_t done = 0; done < added.size();) {
+        const ssize_t wrote = write(list.Get(), added.data() + done, added.size() - done);
+        if (wrote <= 0) {
+            return;
+        }
+        done += static_cast<std::size_t>(wrote);
+    }
+    fsync(list.Get());
 }
 
 }  // namespace
@@ -258,10 +421,32 @@ int CTerminalDesktop::ShowMessageBox(const CMessageText& text, const std::string
 }
 
 std::string CTerminalDesktop::FindAssociatedProgram(const std::string& file) {
-    return FindDefaultApplication(file);
+    return FindInstaller(file);
 }
 
 void CTerminalDesktop::StartProgram(const std::string& program,
                                     const std::vector<std::string>& files) {
-    LaunchApplication(program, files);
+    StartInstaller(program, files);
+}
+
+std::string FindInstaller(const std::string&) {
+    const std::string installer = FindDefaultApplication(kDatabaseType);
+    if (!installer.empty()) {
+        return installer;
+    }
+    const std::string folder = FindJPilotFolder();
+    return folder.empty() ? folder : folder + kInstallList;
+}
+
+void StartInstaller(const std::string& installer, const std::vector<std::string>& files) {
+    const std::string folder = FindJPilotFolder();
+    if (folder.empty() || installer != folder + kInstallList) {
+        LaunchApplication(installer, files);
+        return;
+    }
+    try {
+        AppendToInstallList(folder, files);
+    } catch (const std::exception&) {
+        // Out of memory: nothing is added, and nothing said.
+    }
 }

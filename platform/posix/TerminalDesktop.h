@@ -10,9 +10,27 @@
 // What begins each line the program writes on standard error.
 constexpr char kErrorLinePrefix[] = "quintar-convertor: ";
 
-// The desktop as a line-oriented dialogue on a terminal or a pipe. Other
-// programs are found and started through the launcher module, loaded only
-// when they are asked for, after the conversion.
+// The hand-off, the same on every posix desktop: what FindAssociatedProgram
+// and StartProgram do, the GTK desktop's through the services it is lent.
+
+// The MIME type of the databases the program writes, as the program's MIME
+// package (res/quintar-convertor-mime.xml) defines it.
+constexpr char kDatabaseType[] = "application/x-quintar-puzzle-database";
+
+// What the databases go to, whatever `file` is: the desktop entry of the
+// program the user chose for the databases' type, or of one that claims it,
+// looked up by the type's name through the launcher module (a program found
+// only through the types every *.pdb also has, an office suite's or an
+// e-book reader's, never is); otherwise J-Pilot's install list where J-Pilot
+// is set up; otherwise nothing, empty.
+std::string FindInstaller(const std::string& file);
+
+// Hands `files` to `installer`, as FindInstaller named it: J-Pilot's list
+// gets each readable path once; a desktop entry is started with them all.
+// Says nothing and fails silently.
+void StartInstaller(const std::string& installer, const std::vector<std::string>& files);
+
+// The desktop as a line-oriented dialogue on a terminal or a pipe.
 class CTerminalDesktop : public CDesktop {
 public:
     // `typedEcho` says whether `in` is a terminal, which shows what is typed,

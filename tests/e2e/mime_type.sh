@@ -1,7 +1,9 @@
 #!/bin/sh
-# Once the installed type is in the MIME database, a desktop names puzzles
+# Once the installed types are in the MIME database, a desktop names puzzles
 # "Across Lite puzzle", by name or, without one, by content; a type for
-# *.puz that another package defines wins over it.
+# *.puz that another package defines wins over it. The databases the
+# program writes are "Palm crossword database", not the Palm e-books that
+# every *.pdb is by name.
 #
 #   mime_type.sh BUILD PREFIX
 set -u
@@ -46,6 +48,17 @@ for file in Monday.puz "SUNDAY PUZZLE.PUZ" crossword; do
 done
 [ "$(type_of notes.txt)" = text/plain ] || fail "notes.txt is $(type_of notes.txt)"
 
+database=application/x-quintar-puzzle-database
+grep -q "<comment>Palm crossword database</comment>" "$root/share/mime/$database.xml" 2>/dev/null ||
+    fail "$database is not described as a Palm crossword database"
+printf 'Monday.puz\nno\n' | env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 \
+    "$root/bin/quintar-convertor" >/dev/null 2>&1 || fail "the installed program failed"
+# An AportisDoc e-book: its type and creator at offset 60.
+{ printf '%060d' 0; printf 'TEXtREAd'; } >book.pdb
+[ "$(type_of Monday.pdb)" = "$database" ] ||
+    fail "Monday.pdb is $(type_of Monday.pdb), not $database"
+[ "$(type_of book.pdb)" = application/x-aportisdoc ] || fail "book.pdb is $(type_of book.pdb)"
+
 # Another package's type for *.puz, at the default weight, wins.
 other=$stage/other
 mkdir -p "$other/mime/packages"
@@ -61,4 +74,4 @@ update_database "$other/mime"
 [ "$(type_of Monday.puz "$root/share:$other:/usr/share")" = application/x-other-puzzle ] ||
     fail "the installed type does not give way to another one for *.puz"
 
-report "puzzles get the type $type"
+report "puzzles get the type $type, databases $database"

@@ -9,6 +9,10 @@
 
 namespace {
 
+// The type of every Palm database, and the parent of the e-books that every
+// *.pdb is by its name (application/x-aportisdoc).
+constexpr char kPalmDatabase[] = "application/vnd.palm";
+
 // Standard input already comes from /dev/null. Without G_SPAWN_DO_NOT_REAP_CHILD
 // the program runs as a grandchild that nobody here has to wait for.
 constexpr GSpawnFlags kSpawnFlags = static_cast<GSpawnFlags>(
@@ -25,17 +29,26 @@ void DetachChild(gpointer) {
 
 }  // namespace
 
-std::string CGioLauncher::FindDefaultApplication(const std::string& file) const {
-    const TObjectPtr<GFile> location(g_file_new_for_path(file.c_str()));
-    const TObjectPtr<GFileInfo> info(g_file_query_info(location.get(),
-                                                       G_FILE_ATTRIBUTE_STANDARD_CONTENT_TYPE,
-                                                       G_FILE_QUERY_INFO_NONE, nullptr, nullptr));
-    const char* type = info ? g_file_info_get_content_type(info.get()) : nullptr;
-    if (type == nullptr) {
+std::string CGioLauncher::FindDefaultApplication(const std::string& type) const {
+    // GIO looks a type up as what it is an alias of, and then as each of its
+    // parents. A type that the MIME database makes a Palm database of any
+    // kind, by an alias or a parent that another package gave it, would
+    // give the programs that claim every *.pdb.
+    if (g_content_type_is_a(type.c_str(), kPalmDatabase)) {
         return {};
     }
-    const TObjectPtr<GAppInfo> application(g_app_info_get_default_for_type(type, FALSE));
+    const TObjectPtr<GAppInfo> application(g_app_info_get_default_for_type(type.c_str(), FALSE));
     if (!application || !G_IS_DESKTOP_APP_INFO(application.get())) {
+        return {};
+    }
+    // A program that claims only a parent of the type claims other files.
+    GList* inherited = g_app_info_get_fallback_for_type(type.c_str());
+    bool isInherited = false;
+    for (GList* other = inherited; other != nullptr; other = other->next) {
+        isInherited = isInherited || g_app_info_equal(application.get(), G_APP_INFO(other->data));
+    }
+    g_list_free_full(inherited, g_object_unref);
+    if (isInherited) {
         return {};
     }
     const char* entry = g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(application.get()));

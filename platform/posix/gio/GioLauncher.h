@@ -8,7 +8,7 @@
 // The launcher as GIO knows the freedesktop MIME database and desktop entries.
 class CGioLauncher final : public CLauncher {
 public:
-    std::string FindDefaultApplication(const std::string& file) const override;
+    std::string FindDefaultApplication(const std::string& type) const override;
     void LaunchApplication(const std::string& entry,
                            const std::vector<std::string>& files) const override;
 };

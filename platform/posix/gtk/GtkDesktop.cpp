@@ -317,9 +317,9 @@ std::string CGtkDesktop::ShowText(const CMessageText& text) const {
 }
 
 std::string CGtkDesktop::FindAssociatedProgram(const std::string& file) {
-    return m_program.FindDefaultApplication(file);
+    return m_program.FindInstaller(file);
 }
 
 void CGtkDesktop::StartProgram(const std::string& program, const std::vector<std::string>& files) {
-    m_program.LaunchApplication(program, files);
+    m_program.StartInstaller(program, files);
 }

@@ -8,7 +8,7 @@
 #include "platform/posix/ModuleInterface.h"
 
 // The desktop as GTK 3 dialogs on a graphical display. The end of a pick,
-// filter matching and the launcher are the program's, reached through
+// filter matching and the hand-off are the program's, reached through
 // `program`, which outlives the desktop.
 class CGtkDesktop : public CDesktop {
     struct CDisplayOpened {};
