@@ -155,26 +155,33 @@ bool SyncFolder(const std::string& path) {
     return folder.Get() < 0 || fsync(folder.Get()) == 0 || errno == EINVAL;
 }
 
+// Whether the name `path` still leads to the file `fd`.
+bool IsNamed(int fd, const std::string& path) {
+    struct stat held {};
+    struct stat named {};
+    return fstat(fd, &held) == 0 && lstat(path.c_str(), &named) == 0 && IsSameFile(held, named);
+}
+
 // Makes the file `path` of `mode`, locked and named as the file an ending
-// signal removes; a file of that name that no run holds, left by a kill no
-// program can catch, is removed first. Runs make their files holding the
-// folder's lock, so that none ever finds another's file not yet locked.
+// signal removes. A file of that name that no run holds was left by a kill
+// no program can catch, and goes first; a run whose new file went so before
+// it was locked gives way, so that none writes a file another removed.
 int CreateAside(const std::string& path, mode_t mode) {
-    const CDescriptor folder = OpenFolder(path);
-    if (folder.Get() >= 0) {
-        flock(folder.Get(), LOCK_EX);
-    }
-    CDescriptor fd(open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+    constexpr int kFlags = O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC;
+    CDescriptor fd(open(path.c_str(), kFlags, mode));
     if (fd.Get() < 0 && errno == EEXIST) {
-        const CDescriptor left(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-        struct stat info {};
-        if (left.Get() >= 0 && fstat(left.Get(), &info) == 0 && S_ISREG(info.st_mode) &&
-            flock(left.Get(), LOCK_EX | LOCK_NB) == 0 && unlink(path.c_str()) == 0) {
-            fd.Reset(open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+        CDescriptor left(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        if (left.Get() >= 0 && flock(left.Get(), LOCK_EX | LOCK_NB) == 0 &&
+            IsNamed(left.Get(), path) && unlink(path.c_str()) == 0) {
+            left.Reset(-1);
+            fd.Reset(open(path.c_str(), kFlags, mode));
         }
     }
-    // Named only once it is there: a signal never takes another run's file.
-    if (fd.Get() >= 0 && (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 || !SetPending(path))) {
+    if (fd.Get() < 0 || flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 || !IsNamed(fd.Get(), path)) {
+        return -1;
+    }
+    // Named only once it is there and locked: a signal never takes another run's file.
+    if (!SetPending(path)) {
         unlink(path.c_str());
         return -1;
     }
