@@ -417,7 +417,7 @@ bool CFile::OpenReplacement(const std::string& name, CFile replaced) {
     // without taking it back.
     std::string path = MakeFullPath(name);
     std::string unfinished = MakeAsidePath(path, kUnfinishedMark);
-    const std::string backup = replacing ? MakeAsidePath(path, BackupMarkOf(old)) : "";
+    std::string backup = replacing ? MakeAsidePath(path, BackupMarkOf(old)) : "";
     // A new database is made as any new file is; a replacement is this
     // run's alone until it has the old one's mode.
     const int fd = CreateAside(unfinished, replacing ? kPrivateFileMode : kNewFileMode);
@@ -448,7 +448,7 @@ bool CFile::OpenReplacement(const std::string& name, CFile replaced) {
         Close();
         return false;
     }
-    m_aside = backup;
+    m_aside.swap(backup);
     // No signal may leave the database half old and half new.
     g_inPlace = true;
     m_state = EState::kInPlace;
