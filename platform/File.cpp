@@ -1,34 +1,32 @@
 #include "platform/File.h"
 
+#include <algorithm>
+
 #include "common/PathHelpers.h"
-#include "platform/FileHandles.h"
+#include "common/Utf8.h"
 #include "platform/PathRules.h"
 
-CFile::~CFile() {
-    Close();
-}
+namespace {
 
-void CFile::Swap(CFile& other) noexcept {
-    std::swap(m_handle, other.m_handle);
-    std::swap(m_path, other.m_path);
-    std::swap(m_opened, other.m_opened);
-    std::swap(m_unfinishedPath, other.m_unfinishedPath);
-    std::swap(m_replacedHandle, other.m_replacedHandle);
-    std::swap(m_backupPath, other.m_backupPath);
-}
+// The longest name a folder holds, in the file system's units.
+constexpr std::size_t kLongestFileName = 255;
+constexpr char kHiddenMark[] = ".";
+
+}  // namespace
 
 bool CFile::Open(const std::string& name, EOpenMode mode) {
     Close();
     // Named before the file is held: nothing may fail once it is.
     std::string path = MakeFullPath(name);
-    const std::intptr_t handle = OpenFileHandle(name, mode);
+    const std::intptr_t handle = OpenHandle(name, path, mode);
     if (handle == kNoHandle) {
         return false;
     }
     if (!ReadStamp(handle, m_opened)) {
-        CloseFileHandle(handle);
+        CloseHandle(handle);
         return false;
     }
+    m_state = EState::kOpen;
     m_handle = handle;
     m_path.swap(path);
     return true;
@@ -38,12 +36,12 @@ bool CFile::Close() {
     if (!IsOpen()) {
         return true;
     }
-    if (!m_unfinishedPath.empty() || !m_backupPath.empty()) {
+    if (m_state != EState::kOpen) {
         Discard();
     }
-    const std::intptr_t handle = m_handle;
-    m_handle = kNoHandle;
-    return CloseFileHandle(handle);
+    m_state = EState::kClosed;
+    const std::intptr_t handle = std::exchange(m_handle, kNoHandle);
+    return CloseHandle(handle);
 }
 
 bool CFile::IsUnchanged() const {
@@ -53,4 +51,20 @@ bool CFile::IsUnchanged() const {
 
 std::string CFile::GetFileName() const {
     return GetNamePart(m_path, kPathRules);
+}
+
+std::string CFile::MakeAsideName(std::string_view name, std::string_view mark, bool inUtf16Units) {
+    const std::size_t marksLength = sizeof kHiddenMark - 1 + mark.size();
+    const std::size_t room = kLongestFileName - std::min(kLongestFileName, marksLength);
+    std::size_t used = 0;
+    std::size_t kept = 0;
+    while (kept < name.size()) {
+        const SUtf8Character character = DecodeUtf8(name.substr(kept));
+        used += inUtf16Units ? CountUtf16Units(character) : character.length;
+        if (used > room) {
+            break;
+        }
+        kept += character.length;
+    }
+    return kHiddenMark + std::string(name.substr(0, kept)) + std::string(mark);
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 
 // A file opened without sharing: while one CFile holds it, any other open of
@@ -20,7 +21,7 @@ public:
 
     CFile() = default;
     // An uncommitted replacement is taken back; the file it was to replace stays.
-    ~CFile();
+    ~CFile() { Close(); }
     CFile(CFile&& other) noexcept { Swap(other); }
     CFile& operator=(CFile&& other) noexcept {
         if (this != &other) {
@@ -34,15 +35,15 @@ public:
 
     // Opens `name` (resolved in the working folder). A read-only file never
     // opens for writing, anything but a regular file never opens at all, and
-    // for writing not even a link to one.
+    // for writing not even a link to one. Opened for writing, a file that an
+    // interrupted in-place write left half new gets its old bytes back first.
     bool Open(const std::string& name, EOpenMode mode);
 
     // Opens, for writing, a new file that is to take the name `name` in
     // Commit. `replaced` is the file of that name, held open since it was
     // found, whose place the new one takes, keeping what the system says of
     // who may use it; without one, nothing of that name may exist at Commit.
-    // Unfinished files of that name that no program is writing any more are
-    // removed first. The full path and title are those of `name`.
+    // The full path and title are those of `name`.
     bool OpenReplacement(const std::string& name, CFile replaced);
     // Flushes the new file to the disk and gives it its name, closing it and
     // the file it replaces. False when any step fails: the name then leads to
@@ -50,7 +51,7 @@ public:
     // itself, failed after the new file took the name.
     bool Commit();
 
-    bool IsOpen() const { return m_handle != kNoHandle; }
+    bool IsOpen() const { return m_state != EState::kClosed; }
     // Closes the file, taking back a replacement that was not committed;
     // false when the system reports that written data was lost.
     bool Close();
@@ -79,6 +80,13 @@ public:
     std::string GetFileTitle() const;
 
 private:
+    enum class EState {
+        kClosed,
+        kOpen,     // a file as it was found
+        kBeside,   // a new file at m_aside, which Commit gives the name
+        kInPlace,  // the replaced file itself written over; its old bytes at m_aside
+    };
+    // What the system returns for a handle it could not open, on both platforms.
     static constexpr std::intptr_t kNoHandle = -1;
 
     // What tells one state of a file from another.
@@ -92,21 +100,42 @@ private:
     };
     static bool ReadStamp(std::intptr_t handle, CStamp& stamp);
 
+    // The platform's part: a handle on the regular file `name`, whose full
+    // path is `path`, held without sharing (kNoHandle when it cannot be); its
+    // closing, false when written data was lost; the full path of `name`.
+    static std::intptr_t OpenHandle(const std::string& name, const std::string& path,
+                                    EOpenMode mode);
+    static bool CloseHandle(std::intptr_t handle);
+    static std::string MakeFullPath(const std::string& name);
+
+    // The hidden file beside the full path `path` for one of its files in
+    // the making, named by `mark`: a user who finds one left by a crash knows
+    // what it is. Its name is cut before the character that would make it
+    // pass the longest name a folder holds, counted in bytes or, where
+    // `inUtf16Units`, as Windows counts it.
+    static std::string MakeAsidePath(const std::string& path, std::string_view mark);
+    static std::string MakeAsideName(std::string_view name, std::string_view mark,
+                                     bool inUtf16Units);
+
     // Takes back an uncommitted replacement and lets go of the file it was
     // to replace, as it was.
     void Discard();
-    void Swap(CFile& other) noexcept;
+    void Swap(CFile& other) noexcept {
+        std::swap(m_state, other.m_state);
+        std::swap(m_handle, other.m_handle);
+        std::swap(m_path, other.m_path);
+        std::swap(m_opened, other.m_opened);
+        std::swap(m_aside, other.m_aside);
+        std::swap(m_replaced, other.m_replaced);
+    }
 
+    EState m_state = EState::kClosed;
     std::intptr_t m_handle = kNoHandle;
     std::string m_path;
     CStamp m_opened;
-    // Of a replacement: the new file's own full path (empty where the bytes
-    // go straight into the replaced file), and the held file it replaces.
-    std::string m_unfinishedPath;
-    std::intptr_t m_replacedHandle = kNoHandle;
-    // Of a replacement written in place: the flushed copy of the old bytes,
-    // put back should the new ones not all reach the disk.
-    std::string m_backupPath;
+    std::string m_aside;
+    // Of a replacement beside its name: the held file it replaces.
+    std::intptr_t m_replaced = kNoHandle;
 };
 
 // Makes `folder` the working folder, where names given to CFile resolve.

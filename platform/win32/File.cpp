@@ -7,16 +7,11 @@
 #undef GetFileTitle
 
 #include <algorithm>
-#include <cstdio>
-#include <cwchar>
 #include <utility>
 #include <vector>
 
 #include "common/PathHelpers.h"
-#include "platform/FileHandles.h"
 #include "platform/PathRules.h"
-#include "platform/UnfinishedName.h"
-#include "platform/win32/FileFlush.h"
 #include "platform/win32/WidePath.h"
 #include "platform/win32/WideText.h"
 
@@ -26,9 +21,49 @@ namespace {
 constexpr std::size_t kMaxTransfer = 1u << 30;
 // Gathered pieces are copied into one buffer of this size and written from it.
 constexpr std::size_t kStagingSize = std::size_t{1} << 20;
-constexpr int kUnfinishedAttempts = 100;
-// The unfinished file's unique ending: the tick count and the attempt, in hexadecimal.
-constexpr std::size_t kUniqueEndingLength = 12;
+constexpr char kUnfinishedMark[] = ".quintar-unfinished";
+constexpr wchar_t kLongPathPrefix[] = L"\\\\?\\";
+constexpr wchar_t kDevicePrefix[] = L"\\\\.\\";
+constexpr wchar_t kLongSharePrefix[] = L"\\\\?\\UNC\\";
+constexpr wchar_t kSharePrefix[] = L"\\\\";
+constexpr wchar_t kSeparator = L'\\';
+
+// In a double-byte ANSI code page the second byte of a character may equal
+// a separator; the UTF-8 code page has no lead bytes in this sense.
+bool IsLeadByte(unsigned char byte) {
+    return IsDBCSLeadByte(byte) != FALSE;
+}
+
+bool StartsWith(const std::wstring& text, const wchar_t* start) {
+    return text.compare(0, std::char_traits<wchar_t>::length(start), start) == 0;
+}
+
+// The \\?\ form of the full path `path`: the wide calls take it past
+// MAX_PATH characters, where a file of a deep folder's database may lie.
+std::wstring MakeLongPathForm(const std::wstring& path) {
+    if (StartsWith(path, kLongPathPrefix) || StartsWith(path, kDevicePrefix)) {
+        return path;
+    }
+    if (StartsWith(path, kSharePrefix)) {
+        return kLongSharePrefix + path.substr(std::char_traits<wchar_t>::length(kSharePrefix));
+    }
+    return kLongPathPrefix + path;
+}
+
+// The short form of an existing file or folder; empty where it has none.
+std::wstring GetShortPath(const std::wstring& path) {
+    std::wstring shortPath(GetShortPathNameW(path.c_str(), nullptr, 0), L'\0');
+    if (shortPath.empty()) {
+        return {};
+    }
+    const DWORD length =
+        GetShortPathNameW(path.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
+    if (length == 0 || length >= shortPath.size()) {
+        return {};
+    }
+    shortPath.resize(length);
+    return shortPath;
+}
 
 HANDLE AsHandle(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
@@ -112,70 +147,71 @@ bool MarkForDeletion(HANDLE handle, bool marked) {
                                       sizeof disposition) != FALSE;
 }
 
-// Removes the unfinished files whose names start as `start` (a full path in
-// the \\?\ form) does and that no program holds open any more: a crash
-// between the end of their writing and their rename leaves them.
-void RemoveLeftovers(const std::wstring& start, std::size_t nameLength) {
-    const std::size_t folderLength = start.find_last_of(L'\\') + 1;
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW((start + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    do {
-        // One that is being written is held without sharing: it stays.
-        if (std::wcslen(found.cFileName) == nameLength) {
-            DeleteFileW((start.substr(0, folderLength) + found.cFileName).c_str());
-        }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-}
-
-// A new, hidden file whose name starts with `start`, a full path in the
-// \\?\ form; its name in `path`.
-HANDLE CreateUnfinished(const std::wstring& start, std::wstring& path) {
-    for (int attempt = 0; attempt < kUnfinishedAttempts; ++attempt) {
-        char ending[kUniqueEndingLength + 1];
-        std::snprintf(ending, sizeof ending, "%08lx%04x", GetTickCount(), attempt);
-        path = start + Widen(ending);
-        const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
-                                          CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
-        if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
-            return handle;
-        }
-    }
-    return INVALID_HANDLE_VALUE;
-}
-
 }  // namespace
 
 BOOL(WINAPI* g_flushFileBuffers)(HANDLE) = FlushFileBuffers;
 
+const char kFolderSeparator = '\\';
+const SPathRules kPathRules = {kFolderSeparator, "\\/:", IsLeadByte};
+
+std::size_t CountCharacters(std::string_view text) {
+    return Widen(text).size();
+}
+
+std::string ToUtf8(std::string_view text) {
+    return Narrow(Widen(text), CP_UTF8);
+}
+
+std::wstring SpellInCodePage(const std::wstring& path, UINT codePage) {
+    const std::size_t separator = path.rfind(kSeparator);
+    if (NarrowWhole(path, codePage) || separator == std::wstring::npos) {
+        return path;
+    }
+    std::wstring folder = path.substr(0, separator);
+    if (!NarrowWhole(folder, codePage)) {
+        folder = GetShortPath(folder);
+    }
+    // Only a file that exists has a short name; Wine makes one up for any other.
+    std::wstring name = path.substr(separator);
+    if (!NarrowWhole(name, codePage)) {
+        const std::wstring shortPath = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES
+                                           ? GetShortPath(path)
+                                           : std::wstring();
+        name = shortPath.substr(std::min(shortPath.rfind(kSeparator), shortPath.size()));
+    }
+    const std::wstring spelt = folder + name;
+    return !folder.empty() && !name.empty() && NarrowWhole(spelt, codePage) ? spelt : path;
+}
+
+std::string ToProgramPath(const std::wstring& path) {
+    return Narrow(SpellInCodePage(path, CP_ACP));
+}
+
 // No sharing: while the handle is open nobody else opens, renames or deletes
 // the file.
-std::intptr_t OpenFileHandle(const std::string& name, CFile::EOpenMode mode) {
-    const bool forWriting = mode == CFile::EOpenMode::kWriteExisting;
+std::intptr_t CFile::OpenHandle(const std::string& name, const std::string&, EOpenMode mode) {
+    const bool forWriting = mode == EOpenMode::kWriteExisting;
     // A file to be written is looked at itself, not at what a link leads to.
     const HANDLE handle = CreateFileA(
         name.c_str(), forWriting ? GENERIC_WRITE : GENERIC_READ, 0, nullptr, OPEN_EXISTING,
         FILE_ATTRIBUTE_NORMAL | (forWriting ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        return kNoFileHandle;
+        return kNoHandle;
     }
     // Device names (CON, NUL, COM1, ...) open devices, not files.
     if (GetFileType(handle) != FILE_TYPE_DISK ||
         (forWriting && (IsReadOnly(handle) || IsLink(handle)))) {
-        CloseHandle(handle);
-        return kNoFileHandle;
+        ::CloseHandle(handle);
+        return kNoHandle;
     }
     return reinterpret_cast<std::intptr_t>(handle);
 }
 
-bool CloseFileHandle(std::intptr_t handle) {
-    return CloseHandle(AsHandle(handle)) != FALSE;
+bool CFile::CloseHandle(std::intptr_t handle) {
+    return ::CloseHandle(AsHandle(handle)) != FALSE;
 }
 
-std::string MakeFullPath(const std::string& name) {
+std::string CFile::MakeFullPath(const std::string& name) {
     return ToProgramPath(MakeFullWidePath(name).path);
 }
 
@@ -201,51 +237,58 @@ bool CFile::OpenReplacement(const std::string& name, CFile replaced) {
     // longer than the database's, which may take all of MAX_PATH. Every name
     // is made before the file: once it exists, nothing may fail but with it.
     const SWidePath path = MakeFullWidePath(name);
-    const std::wstring start =
+    const std::wstring unfinished =
         MakeLongPathForm(path.path.substr(0, path.nameOffset)) +
-        Widen(MakeUnfinishedName(Narrow(path.path.substr(path.nameOffset), CP_UTF8),
-                                 kUniqueEndingLength, ENameUnit::kUtf16Unit),
+        Widen(MakeAsideName(Narrow(path.path.substr(path.nameOffset), CP_UTF8), kUnfinishedMark,
+                            true),
               CP_UTF8);
     std::string programPath = ToProgramPath(path.path);
-    RemoveLeftovers(start, start.size() - start.find_last_of(L'\\') - 1 + kUniqueEndingLength);
-    std::wstring unfinished;
-    const HANDLE handle = CreateUnfinished(start, unfinished);
+    const auto create = [&] {
+        return CreateFileW(unfinished.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_HIDDEN, nullptr);
+    };
+    HANDLE handle = create();
+    // One a crash left goes; one that is being written is held without sharing and stays.
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS &&
+        DeleteFileW(unfinished.c_str())) {
+        handle = create();
+    }
     if (handle == INVALID_HANDLE_VALUE) {
         return false;
     }
     // Until Commit, a process that ends any way at all takes the file with it.
     if (!MarkForDeletion(handle, true)) {
-        CloseHandle(handle);
+        ::CloseHandle(handle);
         DeleteFileW(unfinished.c_str());
         return false;
     }
+    m_state = EState::kBeside;
     m_handle = reinterpret_cast<std::intptr_t>(handle);
     m_path.swap(programPath);
     // In UTF-8, which holds it whatever the ANSI code page.
-    m_unfinishedPath = Narrow(unfinished, CP_UTF8);
-    std::swap(m_replacedHandle, replaced.m_handle);
+    m_aside = Narrow(unfinished, CP_UTF8);
+    std::swap(m_replaced, replaced.m_handle);
     return true;
 }
 
 bool CFile::Commit() {
-    if (!IsOpen() || m_unfinishedPath.empty()) {
+    if (m_state != EState::kBeside) {
         return false;
     }
-    const std::wstring unfinished = Widen(m_unfinishedPath, CP_UTF8);
+    const std::wstring unfinished = Widen(m_aside, CP_UTF8);
     const std::wstring target = MakeLongPathForm(Widen(m_path));
-    const HANDLE handle = AsHandle(m_handle);
-    m_handle = kNoHandle;
+    const HANDLE handle = AsHandle(std::exchange(m_handle, kNoHandle));
+    m_state = EState::kClosed;
     // Once in place it is a file like any other, not a hidden one.
     FILE_BASIC_INFO basic{};
     basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
     bool done = g_flushFileBuffers(handle) != FALSE &&
                 SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic) != FALSE &&
                 MarkForDeletion(handle, false);
-    done = CloseHandle(handle) != FALSE && done;
-    if (m_replacedHandle != kNoHandle) {
+    done = ::CloseHandle(handle) != FALSE && done;
+    if (m_replaced != kNoHandle) {
         // Windows replaces no file that is open; the old one is let go only now.
-        CloseHandle(AsHandle(m_replacedHandle));
-        m_replacedHandle = kNoHandle;
+        CloseHandle(std::exchange(m_replaced, kNoHandle));
         // The new file takes over the old one's attributes and security.
         done = done && ReplaceFileW(target.c_str(), unfinished.c_str(), nullptr,
                                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE;
@@ -258,17 +301,15 @@ bool CFile::Commit() {
     if (!done) {
         DeleteFileW(unfinished.c_str());
     }
-    m_unfinishedPath.clear();
     return done;
 }
 
 void CFile::Discard() {
     // Still marked for deletion: closing the file, which Close does next, deletes it.
-    m_unfinishedPath.clear();
-    if (m_replacedHandle != kNoHandle) {
-        CloseHandle(AsHandle(m_replacedHandle));
-        m_replacedHandle = kNoHandle;
+    if (m_replaced != kNoHandle) {
+        CloseHandle(std::exchange(m_replaced, kNoHandle));
     }
+    m_state = EState::kOpen;
 }
 
 std::ptrdiff_t CFile::Read(void* buffer, std::size_t size) {

@@ -266,7 +266,7 @@ void CWin32Desktop::StartProgram(const std::string& program,
     const UINT installerCodePage = GetDatabaseCodePage();
     std::vector<std::string> held;
     for (const std::string& file : files) {
-        held.push_back(Narrow(MakeHeldPath(Widen(file), installerCodePage)));
+        held.push_back(Narrow(SpellInCodePage(Widen(file), installerCodePage)));
     }
     const std::string parameters = MakeParameterText(held);
     SHELLEXECUTEINFOA start{};

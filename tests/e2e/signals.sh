@@ -20,7 +20,7 @@ whole=$(size_of "$work/whole.pdb")
 # The moments are states, not times, so a busy machine cannot move them:
 # until the run being watched ends, the bytes its unfinished database holds.
 written() {
-    set -- "$folder"/.in.pdb.quintar-unfinished-*
+    set -- "$folder"/.in.pdb.quintar-unfinished
     if [ -f "$1" ]; then size_of "$1"; else echo 0; fi
 }
 # reached BYTES: the unfinished database holds BYTES, or the run is over.

@@ -92,7 +92,7 @@ TEST_F(FileTest, ReplacementTakesTheNameOnlyWhenCommitted) {
 
     const Names during = ListFolder(m_folder.GetPath());
     ASSERT_EQ(during.size(), 2u);
-    EXPECT_EQ(during[0].rfind(".a.pdb.quintar-unfinished-", 0), 0u) << during[0];
+    EXPECT_EQ(during[0].rfind(".a.pdb", 0), 0u) << during[0];
     EXPECT_EQ(during[1], "a.pdb");
     EXPECT_EQ(fs::file_size("a.pdb"), 12u);
 

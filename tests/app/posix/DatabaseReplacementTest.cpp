@@ -200,7 +200,7 @@ TEST_F(DatabaseReplacementTest, NewFileStandsInExactlyWhenItShowsWhatTheOldOneDi
 }
 
 // Where the backup cannot be made, nothing is written over; where the new
-// bytes do not all fit, the backup's go back. Either way the database is
+// bytes do not all fit or reach the disk, the backup's go back. Either way the database is
 // its old self and nothing is left beside it.
 TEST_F(DatabaseReplacementTest, DatabaseWrittenInPlaceIsNeverLeftHalfWritten) {
     WriteBytes("a.puz", MakeBytes(60000, 6));
@@ -224,6 +224,16 @@ TEST_F(DatabaseReplacementTest, DatabaseWrittenInPlaceIsNeverLeftHalfWritten) {
             return PathOf(fd).find(".quintar-backup-") != std::string::npos;
         });
         run(kCouldNotCreate + "a.pdb");
+    }
+    {
+        SCOPED_TRACE("the new bytes' flush");
+        int flushes = 0;
+        const CSystemCallFault fault(ESystemCall::kFsync, EIO, [&](int fd) {
+            const std::string path = PathOf(fd);
+            return path.size() > 6 && path.compare(path.size() - 6, 6, "/a.pdb") == 0 &&
+                   flushes++ == 0;
+        });
+        run(kCouldNotWrite + "a.pdb");
     }
     {
         SCOPED_TRACE("full disk");

@@ -89,14 +89,14 @@ TEST_F(PosixFileTest, NewFilesFollowTheMaskAndReplacementsKeepTheOldMode) {
     EXPECT_EQ(fs::status("old.pdb").permissions(), fs::perms(0640));
 }
 
-// The longest name a folder holds: the unfinished file's name, 33 bytes
+// The longest name a folder holds: the unfinished file's name, 20 bytes
 // longer, is cut to fit, at a whole character, and still names its database.
 TEST_F(PosixFileTest, UnfinishedFileOfTheLongestNameFitsAndNamesItsDatabase) {
-    std::string name = "a";
-    for (int i = 0; i < 125; ++i) {
+    std::string name = "aa";
+    for (int i = 0; i < 124; ++i) {
         name += "\xCE\xB1";  // α
     }
-    name += ".pdb";
+    name += "x.pdb";
     ASSERT_EQ(name.size(), 255u);
     CFile file;
     ASSERT_TRUE(file.OpenReplacement(name, CFile()));
@@ -105,8 +105,7 @@ TEST_F(PosixFileTest, UnfinishedFileOfTheLongestNameFitsAndNamesItsDatabase) {
     ASSERT_EQ(during.size(), 1u);
     const std::string unfinished = during.front();
     EXPECT_EQ(unfinished.size(), 255u - 1);  // the last two-byte letter no longer fits
-    EXPECT_EQ(unfinished.rfind("." + name.substr(0, 227) + ".quintar-unfinished-", 0), 0u)
-        << unfinished;
+    EXPECT_EQ(unfinished.rfind("." + name.substr(0, 234), 0), 0u) << unfinished;
     ASSERT_TRUE(file.Commit());
     EXPECT_EQ(ListFolder(m_folder.GetPath()), std::vector<std::string>{name});
 }
@@ -151,6 +150,7 @@ TEST_F(PosixFileTest, EndingSignalRemovesTheUnfinishedFile) {
 
 // A database written in place is never left half old and half new by a
 // signal: it waits until the new bytes are on the disk, then ends the program.
+// Nor by a kill: the old bytes go back at the next conversion.
 TEST_F(PosixFileTest, SignalWaitsForADatabaseWrittenInPlace) {
     WriteBytes("old.pdb", "old");
     fs::create_hard_link("old.pdb", "other.pdb");
@@ -169,30 +169,39 @@ TEST_F(PosixFileTest, SignalWaitsForADatabaseWrittenInPlace) {
     EXPECT_EQ(WTERMSIG(status), SIGTERM);
     EXPECT_EQ(ReadBytes("old.pdb"), "new, whole");
     EXPECT_EQ(ListFolder(m_folder.GetPath()), (Names{"old.pdb", "other.pdb"}));
+
+    // Killed halfway, as no program can stop: the next open for writing,
+    // before anything is asked, finds the database its old self again.
+    RunInChild([] {
+        CFile existing;
+        CFile replacement;
+        if (existing.Open("old.pdb", EOpenMode::kWriteExisting) &&
+            replacement.OpenReplacement("old.pdb", std::move(existing)) &&
+            replacement.Write("half", 4)) {
+            raise(SIGKILL);
+        }
+    });
+    ASSERT_EQ(ReadBytes("old.pdb"), "half");
+    CFile next;
+    EXPECT_TRUE(next.Open("old.pdb", EOpenMode::kWriteExisting));
+    EXPECT_EQ(ReadBytes("other.pdb"), "new, whole");
+    EXPECT_EQ(ListFolder(m_folder.GetPath()), (Names{"old.pdb", "other.pdb"}));
 }
 
 // What a killed run left behind goes with the next conversion to the same
 // database; a file another run is still writing stays, as do those of
 // other databases.
 TEST_F(PosixFileTest, NextReplacementRemovesLeftoversNoRunIsWriting) {
+    WriteBytes(".a.pdb.quintar-unfinished", "left by a killed run");
+    WriteBytes(".b.pdb.quintar-unfinished", "another database's");
     CFile writing;
     ASSERT_TRUE(writing.OpenReplacement("a.pdb", CFile()));
-    ASSERT_TRUE(writing.Write("some", 4));
-    const Names before = ListFolder(m_folder.GetPath());
-    ASSERT_EQ(before.size(), 1u);
-    const std::string& unfinished = before[0];
-    WriteBytes(".a.pdb.quintar-unfinished-Killed", "left by a killed run");
-    WriteBytes(".b.pdb.quintar-unfinished-Killed", "another database's");
-
-    CFile next;
-    ASSERT_TRUE(next.OpenReplacement("a.pdb", CFile()));
-    const Names during = ListFolder(m_folder.GetPath());
-    EXPECT_EQ(std::count(during.begin(), during.end(), unfinished), 1);
-    EXPECT_EQ(std::count(during.begin(), during.end(), ".a.pdb.quintar-unfinished-Killed"), 0);
-    EXPECT_EQ(std::count(during.begin(), during.end(), ".b.pdb.quintar-unfinished-Killed"), 1);
+    CFile second;
+    EXPECT_FALSE(second.OpenReplacement("a.pdb", CFile()));
+    ASSERT_TRUE(writing.Write("new", 3));
     EXPECT_TRUE(writing.Commit());
-    EXPECT_FALSE(next.Commit());  // the name is taken now
-    EXPECT_EQ(ListFolder(m_folder.GetPath()), (Names{".b.pdb.quintar-unfinished-Killed", "a.pdb"}));
+    EXPECT_EQ(ListFolder(m_folder.GetPath()), (Names{".b.pdb.quintar-unfinished", "a.pdb"}));
+    EXPECT_EQ(ReadBytes("a.pdb"), "new");
 }
 
 TEST_F(PosixFileTest, FilesDoNotLeakIntoStartedPrograms) {

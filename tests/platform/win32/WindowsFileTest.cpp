@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include "platform/DatabaseCodePage.h"
 #include "platform/File.h"
-#include "platform/win32/FileFlush.h"
+#include "platform/win32/WidePath.h"
 #include "streamdb/StreamBlockArray.h"
 #include "tests/support/TestFiles.h"
 
@@ -135,7 +134,7 @@ TEST_F(WindowsFileTest, ReplacementIsHiddenUntilInPlace) {
     ASSERT_TRUE(replacement.OpenReplacement("old.pdb", std::move(existing)));
     ASSERT_TRUE(replacement.Write("new", 3));
     WIN32_FIND_DATAA found{};
-    const HANDLE search = FindFirstFileA(".old.pdb.quintar-unfinished-*", &found);
+    const HANDLE search = FindFirstFileA(".old.pdb*", &found);
     ASSERT_NE(search, INVALID_HANDLE_VALUE);
     FindClose(search);
     EXPECT_NE(found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN, 0u);
@@ -172,23 +171,22 @@ TEST_F(WindowsFileTest, FailedFlushLeavesTheOldDatabase) {
 }
 
 // What a crash left goes with the next replacement of the same database;
-// one that another program is still writing stays.
+// one that another program is still writing stays, and the name is not taken.
 TEST_F(WindowsFileTest, NextReplacementRemovesLeftoversNoProgramHolds) {
-    WriteBytes(".a.pdb.quintar-unfinished-000000010000", "left by a crash");
-    WriteBytes(".a.pdb.quintar-unfinished-000000020000", "being written");
-    const HANDLE writer = CreateFileA(".a.pdb.quintar-unfinished-000000020000", GENERIC_WRITE, 0,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const char kLeft[] = ".a.pdb.quintar-unfinished";
+    WriteBytes(kLeft, "being written");
+    const HANDLE writer = CreateFileA(kLeft, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     CFile replacement;
-    ASSERT_TRUE(replacement.OpenReplacement("a.pdb", CFile()));
-    ASSERT_TRUE(replacement.Commit());
+    EXPECT_FALSE(replacement.OpenReplacement("a.pdb", CFile()));
     CloseHandle(writer);
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(m_folder.GetPath())) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{".a.pdb.quintar-unfinished-000000020000", "a.pdb"}));
+    EXPECT_EQ(ReadBytes(kLeft), "being written");  // left by a crash now
+    ASSERT_TRUE(replacement.OpenReplacement("a.pdb", CFile()));
+    ASSERT_TRUE(replacement.Write("new", 3));
+    ASSERT_TRUE(replacement.Commit());
+    EXPECT_EQ(ReadBytes("a.pdb"), "new");
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.GetPath()), {}), 1);
 }
 
 }  // namespace
