@@ -5,10 +5,6 @@
 
 #include "platform/File.h"
 
-#ifndef _WIN32
-#include <sys/mman.h>
-#endif
-
 CBufferedWriter::CBufferedWriter(CFile& file) : m_file(file), m_buffer(kBufferSize) {
     m_pending.reserve(kMaxPending);
 }
@@ -60,12 +56,3 @@ void CBufferedWriter::FlushPending() {
     }
     m_pending.clear();
 }
-
-#ifdef MADV_HUGEPAGE
-void AdviseHugePages(void* memory, std::size_t size) {
-    madvise(memory, size, MADV_HUGEPAGE);
-}
-#else
-// Large pages on Windows need a privilege a desktop user does not have.
-void AdviseHugePages(void*, std::size_t) {}
-#endif

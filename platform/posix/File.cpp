@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <sys/xattr.h>
@@ -20,6 +21,7 @@
 
 #include "common/PathHelpers.h"
 #include "common/Utf8.h"
+#include "platform/BufferedWriter.h"
 #include "platform/File.h"
 #include "platform/PathRules.h"
 
@@ -563,4 +565,8 @@ bool SetWorkingFolder(const std::string& folder) {
 // The desktop here has no display title of its own: the file name serves.
 std::string CFile::GetFileTitle() const {
     return GetFileName();
+}
+
+void AdviseHugePages(void* memory, std::size_t size) {
+    madvise(memory, size, MADV_HUGEPAGE);
 }

@@ -24,7 +24,6 @@
 
 #include "platform/File.h"
 #include "platform/Selection.h"
-#include "platform/posix/EndingSignals.h"
 #include "platform/posix/Modules.h"
 
 namespace fs = std::filesystem;
@@ -215,14 +214,11 @@ void AppendToInstallList(const std::string& folder, const std::vector<std::strin
     if (!listed.empty() && listed.back() != '\n') {
         added.insert(added.begin(), '\n');
     }
-    // A signal that ends the program does not leave half a line.
-    const CEndingSignalsBlocked blocked;
-    for (std::size_t done = 0; done < added.size();) {
-        const ssize_t wrote = write(list.Get(), added.data() + done, added.size() - done);
-        if (wrote <= 0) {
-            return;
-        }
-        done += static_cast<std::size_t>(wrote);
+    // One appending write, which a signal does not part on a local file; a
+    // full disk's part of a line is taken back, so J-Pilot reads no half path.
+    const ssize_t wrote = write(list.Get(), added.data(), added.size());
+    if (wrote >= 0 && static_cast<std::size_t>(wrote) < added.size()) {
+        [[maybe_unused]] const int kept = ftruncate(list.Get(), static_cast<off_t>(listed.size()));
     }
     fsync(list.Get());
 }

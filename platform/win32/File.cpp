@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/PathHelpers.h"
+#include "platform/BufferedWriter.h"
 #include "platform/PathRules.h"
 #include "platform/win32/WidePath.h"
 #include "platform/win32/WideText.h"
@@ -389,3 +390,6 @@ std::string CFile::GetFileTitle() const {
         title.resize(static_cast<std::size_t>(result));
     }
 }
+
+// Large pages on Windows need a privilege a desktop user does not have.
+void AdviseHugePages(void*, std::size_t) {}
