@@ -19,8 +19,7 @@ void* __libc_memalign(std::size_t alignment, std::size_t size);
 namespace {
 
 using MainFunction = int (*)(int, char**, char**);
-using StartFunction = int (*)(MainFunction, int, char**, void (*)(), void (*)(), void (*)(),
-                              void*);
+using StartFunction = int (*)(MainFunction, int, char**, void (*)(), void (*)(), void (*)(), void*);
 
 constexpr char kFailingVariable[] = "QUINTAR_FAILING_ALLOCATION";
 constexpr char kNotReached[] = "the failing allocation was not reached\n";
