@@ -298,6 +298,7 @@ else
         cp "$work/allocation.old" "$work/allocation/in.pdb"
         run allocation 'in.puz\nyes\nno\n' \
             "export QUINTAR_FAILING_ALLOCATION=$count LD_PRELOAD=$failing_malloc"
+        [ "$status" -eq 0 ] || echo "  (when allocation $count failed)"
         database="$work/allocation/in.pdb"
         cmp -s "$database" "$work/allocation.old" ||
             { cmp -s -n 36 "$database" "$work/allocation.pdb" &&
