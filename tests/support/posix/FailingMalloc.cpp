@@ -1,8 +1,8 @@
 // Preloaded into the built program (LD_PRELOAD): fails the Nth allocation
 // from main on, N from QUINTAR_FAILING_ALLOCATION, as a full memory would.
-// glibc's own allocations and libstdc++'s come through here too. A run that
-// ended before its Nth says so on standard error, so a caller trying every N
-// in turn knows where to stop.
+// glibc's own allocations and libstdc++'s (aligned ones too) come here. A
+// run that ended before its Nth says so on standard error, so a caller
+// trying every N in turn knows where to stop.
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -68,11 +68,6 @@ void* realloc(void* memory, std::size_t size) {
 
 void* aligned_alloc(std::size_t alignment, std::size_t size) {
     return FailsNow() ? nullptr : __libc_memalign(alignment, size);
-}
-
-int posix_memalign(void** memory, std::size_t alignment, std::size_t size) {
-    *memory = FailsNow() ? nullptr : __libc_memalign(alignment, size);
-    return *memory != nullptr ? 0 : ENOMEM;
 }
 
 // Static constructors have run when glibc calls main: counting starts there.
