@@ -10,8 +10,10 @@ namespace {
 int RunProgram() {
     PrepareProcess();
     const std::unique_ptr<CDesktop> desktop = ChooseDesktop();
-    CConvertorApp app(*desktop);
-    app.RunConverter();
+    if (desktop) {
+        CConvertorApp app(*desktop);
+        app.RunConverter();
+    }
     // Nothing of the run is reported through the exit status.
     return 0;
 }

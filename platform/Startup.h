@@ -8,5 +8,6 @@
 void PrepareProcess();
 
 // The desktop this process can show its dialogs on. A start that cannot
-// show the dialogs it was built for says why on standard error.
+// show the dialogs it was built for says why on standard error; one with
+// too little memory for any desktop has none.
 std::unique_ptr<CDesktop> ChooseDesktop();

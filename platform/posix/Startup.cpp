@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <new>
 
 #include "platform/posix/DescriptorInput.h"
 #include "platform/posix/Modules.h"
@@ -15,6 +16,7 @@
 namespace {
 
 constexpr char kNoDialogs[] = "cannot show the dialogs: ";
+constexpr char kNoMemory[] = "too little memory";
 constexpr char kNoDialogsSummary[] = "Quintar Puzzle Convertor cannot show its dialogs";
 
 bool IsSet(const char* variable) {
@@ -34,7 +36,7 @@ void PrepareProcess() {
     tzset();
 }
 
-std::unique_ptr<CDesktop> ChooseDesktop() {
+std::unique_ptr<CDesktop> ChooseDesktop() try {
     const bool terminal = isatty(STDIN_FILENO) != 0;
     // GTK and its libraries are loaded only where a display may open: they
     // would add some 70 libraries and 11 MB to every terminal run.
@@ -55,4 +57,7 @@ std::unique_ptr<CDesktop> ChooseDesktop() {
     static CDescriptorInput input(STDIN_FILENO);
     static std::istream in(&input);
     return std::make_unique<CTerminalDesktop>(in, std::cout, std::cerr, terminal);
+} catch (const std::bad_alloc&) {
+    std::cerr << kErrorLinePrefix << kNoDialogs << kNoMemory << std::endl;
+    return nullptr;
 }

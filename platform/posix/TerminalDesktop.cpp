@@ -1,5 +1,6 @@
 #include "platform/posix/TerminalDesktop.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <exception>
@@ -311,13 +313,16 @@ void CTerminalDesktop::ShowFolder(const COpenFileDialogRequest& request) {
     m_out << "Folder: " << ShowName(CurrentFolder()) << '\n';
     std::vector<std::string> folders;
     std::vector<std::string> names;
-    std::error_code error;
-    for (fs::directory_iterator entry(".", error), end; !error && entry != end;
-         entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
-        std::error_code typeError;
+    // Not std::filesystem's iterator: it ends the process when memory runs
+    // out, where this ends the pick.
+    const std::unique_ptr<DIR, int (*)(DIR*)> listing(opendir("."), &closedir);
+    errno = 0;
+    for (const dirent* entry; listing && (entry = readdir(listing.get())) != nullptr; errno = 0) {
+        const std::string name = entry->d_name;
+        struct stat status {};
         // Hidden here are what a leading '.' hides in a folder listing.
-        if (entry->is_directory(typeError)) {
+        if (fstatat(dirfd(listing.get()), entry->d_name, &status, 0) == 0 &&
+            S_ISDIR(status.st_mode)) {
             if (name.front() != '.') {
                 folders.push_back(name);
             }
@@ -325,6 +330,8 @@ void CTerminalDesktop::ShowFolder(const COpenFileDialogRequest& request) {
             names.push_back(name);
         }
     }
+    // readdir tells its end from a failure by errno alone.
+    const bool error = !listing || errno != 0;
     std::sort(folders.begin(), folders.end());
     std::sort(names.begin(), names.end());
     // Folders first, each ending in the '/' that marks it; typed, it opens.

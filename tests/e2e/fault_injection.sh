@@ -278,4 +278,37 @@ for extra in 0 1; do
     fi
 done
 
+# Memory runs out at one allocation of a run, each in turn from main on, in
+# the program and in the libraries it calls (the library given as the second
+# argument fails it): a run that replaces a database after Yes and answers No
+# to the install question. Each run ends normally, leaves nothing beside the
+# database, and the database is the old one or a whole new one.
+failing_malloc=${2:-}
+if [ -z "$failing_malloc" ]; then
+    echo "SKIP: one failed allocation (no allocation failing library in this build)"
+else
+    mkdir -p "$work/allocation"
+    echo puzzle >"$work/allocation/in.puz"
+    run allocation 'in.puz\nno\n'
+    mv "$work/allocation/in.pdb" "$work/allocation.pdb"
+    echo old database >"$work/allocation.old"
+    count=0
+    until grep -q 'failing allocation was not reached' "$work/allocation.err" 2>/dev/null; do
+        count=$((count + 1))
+        cp "$work/allocation.old" "$work/allocation/in.pdb"
+        run allocation 'in.puz\nyes\nno\n' \
+            "export QUINTAR_FAILING_ALLOCATION=$count LD_PRELOAD=$failing_malloc"
+        [ "$status" -eq 0 ] || echo "  (when allocation $count failed)"
+        database="$work/allocation/in.pdb"
+        cmp -s "$database" "$work/allocation.old" ||
+            { cmp -s -n 36 "$database" "$work/allocation.pdb" &&
+                cmp -s -i 44 "$database" "$work/allocation.pdb"; } ||
+            fail "allocation $count: the database is neither the old one nor the new one"
+        [ "$(ls -A "$work/allocation" | wc -l)" = 2 ] ||
+            fail "allocation $count: files left: $(ls -A "$work/allocation")"
+        [ "$count" -lt 10000 ] || { fail "allocation: no run ends before allocation $count"; break; }
+    done
+    [ "$count" -gt 1 ] || fail "allocation: no allocation was failed"
+fi
+
 report
