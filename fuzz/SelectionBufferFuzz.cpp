@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/PathRules.h"
-#include "platform/Selection.h"
+#include "platform/Desktop.h"
 
 namespace {
 

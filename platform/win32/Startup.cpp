@@ -1,4 +1,4 @@
-#include "platform/Startup.h"
+#include "platform/Desktop.h"
 
 #include <objbase.h>
 #include <windows.h>

@@ -12,7 +12,7 @@
 
 #include "platform/DatabaseCodePage.h"
 #include "platform/File.h"
-#include "platform/Selection.h"
+#include "platform/Desktop.h"
 #include "platform/win32/WidePath.h"
 #include "platform/win32/WideText.h"
 

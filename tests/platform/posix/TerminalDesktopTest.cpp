@@ -8,8 +8,7 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/Selection.h"
-#include "platform/posix/DescriptorInput.h"
+#include "platform/Desktop.h"
 #include "platform/posix/TerminalDesktop.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/UserTexts.h"
