@@ -382,7 +382,10 @@ int CTerminalDesktop::ShowMessageBox(const CMessageText& text, const std::string
 std::string FindInstaller(const std::string&) {
     const auto find = reinterpret_cast<decltype(&QuintarFindApplication)>(
         FindLauncherEntry("QuintarFindApplication"));
-    const std::string installer = find != nullptr ? find(kDatabaseType) : std::string();
+    std::string installer;
+    if (find != nullptr) {
+        find(kDatabaseType, installer);
+    }
     if (!installer.empty()) {
         return installer;
     }

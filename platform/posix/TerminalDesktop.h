@@ -68,8 +68,8 @@ extern "C" CDesktop* QuintarOpenDesktop(const CProgramServices& program);
 // `type`, or else of one that claims it; never one that only claims a parent
 // of `type`, and none at all where `type` is, by a parent or an alias, a
 // Palm database (application/vnd.palm), whose programs claim every *.pdb.
-// Empty when there is none.
-extern "C" std::string QuintarFindApplication(const std::string& type);
+// `entry` is left empty when there is none.
+extern "C" void QuintarFindApplication(const std::string& type, std::string& entry);
 // Starts the application of the desktop entry `entry` with `files`, each its
 // own argument, in order, without a shell and without waiting for it. It gets
 // its own session and none of this process's standard streams. Silent.

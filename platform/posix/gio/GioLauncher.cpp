@@ -33,7 +33,9 @@ void DetachChild(gpointer) {
 
 }  // namespace
 
-extern "C" std::string QuintarFindApplication(const std::string& type) {
+namespace {
+
+std::string FindApplication(const std::string& type) {
     // GIO looks a type up as what it is an alias of, and then as each of its
     // parents. A type that the MIME database makes a Palm database of any
     // kind, by an alias or a parent that another package gave it, would
@@ -57,6 +59,12 @@ extern "C" std::string QuintarFindApplication(const std::string& type) {
     }
     const char* entry = g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(application.get()));
     return entry != nullptr ? entry : "";
+}
+
+}  // namespace
+
+extern "C" void QuintarFindApplication(const std::string& type, std::string& entry) {
+    entry = FindApplication(type);
 }
 
 extern "C" void QuintarLaunchApplication(const std::string& entry,
