@@ -31,10 +31,6 @@ void DetachChild(gpointer) {
     setsid();
 }
 
-}  // namespace
-
-namespace {
-
 std::string FindApplication(const std::string& type) {
     // GIO looks a type up as what it is an alias of, and then as each of its
     // parents. A type that the MIME database makes a Palm database of any
