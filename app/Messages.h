@@ -4,7 +4,8 @@
 
 constexpr char kApplicationTitle[] = "Quintar Puzzle Convertor";
 
-constexpr char kPuzzleFilter[] = "Across Lite (*.puz)|*.puz|";
+constexpr char kPuzzleFilterName[] = "Across Lite (*.puz)";
+constexpr char kPuzzlePattern[] = "*.puz";
 constexpr char kConvertCaption[] = "Convert";
 constexpr char kExitCaption[] = "Exit";
 

@@ -1,20 +1,25 @@
 #include "app/PuzzleFileList.h"
 
 #include "app/Messages.h"
-#include "app/PuzzleFileDialog.h"
+#include "platform/Desktop.h"
 
 bool CPuzzleFileList::PickFiles(CDesktop& desktop, const std::string& title) {
     m_paths.clear();
     m_shownNames.clear();
+    COpenFileDialogRequest request;
+    request.title = title;
+    request.filters = {{kPuzzleFilterName, kPuzzlePattern}};
     // No kOfnNoChangeDir: the confirmed selection's folder becomes the
     // working folder, where the run opens the bare names.
-    CPuzzleFileDialog dialog(
-        kOfnAllowMultiSelect | kOfnHideReadOnly | kOfnExplorer | kOfnEnableHook | kOfnEnableSizing,
-        kPuzzleFilter, kIconResource, kConvertCaption, kExitCaption);
-    dialog.SetTitle(title);
+    request.flags =
+        kOfnAllowMultiSelect | kOfnHideReadOnly | kOfnExplorer | kOfnEnableHook | kOfnEnableSizing;
+    request.iconResource = kIconResource;
+    request.okCaption = kConvertCaption;
+    request.cancelCaption = kExitCaption;
     std::vector<char> selection(kSelectionBufferSize, '\0');
-    switch (dialog.DoModal(desktop, selection, m_paths)) {
+    switch (desktop.ShowOpenFileDialog(request, selection)) {
         case EPickOutcome::kConfirmed:
+            m_paths = UnpackSelection(selection);
             m_shownNames = desktop.GetShownNames();
             m_shownNames.resize(m_paths.size());
             return true;

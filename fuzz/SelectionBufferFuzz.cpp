@@ -1,23 +1,20 @@
 // The open-file dialog's selection buffer. Any buffer unpacks without
 // reading past its end (the sanitizers watch); and a folder and names packed
-// into a buffer, when they fit, unpack into exactly their full paths.
+// into a buffer, when they fit, unpack into one path for each name, in
+// order, each the folder's and ending in its name.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "common/PathHelpers.h"
+#include "platform/Desktop.h"
 #include "platform/PathRules.h"
-#include "platform/Selection.h"
 
 namespace {
 
 [[noreturn]] void Fail() {
     __builtin_trap();
-}
-
-std::string Joined(const std::string& folder, const std::string& name) {
-    const bool ends = !folder.empty() && folder.back() == kFolderSeparator;
-    return ends ? folder + name : folder + kFolderSeparator + name;
 }
 
 }  // namespace
@@ -54,12 +51,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (folder.empty() || !PackSelection(folder, names, buffer)) {
         return 0;
     }
-    std::vector<std::string> expected;
-    for (const std::string& name : names) {
-        expected.push_back(Joined(folder, name));
-    }
-    if (UnpackSelection(buffer) != expected) {
+    const std::vector<std::string> paths = UnpackSelection(buffer);
+    if (paths.size() != names.size()) {
         Fail();
+    }
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (paths[i].compare(0, folder.size(), folder) != 0 ||
+            StripPath(paths[i], kPathRules) != names[i]) {
+            Fail();
+        }
     }
     return 0;
 }

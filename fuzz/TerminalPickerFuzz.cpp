@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Selection.h"
+#include "platform/Desktop.h"
 #include "platform/posix/TerminalDesktop.h"
 
 namespace fs = std::filesystem;

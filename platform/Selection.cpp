@@ -1,4 +1,4 @@
-#include "platform/Selection.h"
+#include "platform/Desktop.h"
 
 #include <algorithm>
 #include <cctype>
@@ -199,4 +199,8 @@ std::string EscapeName(std::string_view name) {
         at += character.length;
     }
     return shown;
+}
+
+std::string ShowText(const CMessageText& text) {
+    return text.before + EscapeName(text.name) + text.after;
 }

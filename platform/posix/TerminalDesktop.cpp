@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <limits.h>
 #include <stdlib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -13,22 +12,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <exception>
-#include <filesystem>
 #include <istream>
 #include <limits>
 #include <memory>
-#include <optional>
 #include <ostream>
 #include <set>
-#include <system_error>
 #include <thread>
-
-#include "platform/File.h"
-#include "platform/Selection.h"
-#include "platform/posix/Modules.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -50,29 +39,16 @@ bool MatchesAnyFilter(const std::string& name, const COpenFileDialogRequest& req
                        [&](const auto& filter) { return MatchesFilter(name, filter.second); });
 }
 
-std::string CurrentFolder() {
-    std::error_code error;
-    const fs::path folder = fs::current_path(error);
-    return error ? std::string(".") : folder.string();
+// `path` in its one canonical spelling, so that names in one folder can be
+// told apart from names in several; empty where it cannot be found.
+std::string RealPath(const std::string& path) {
+    const std::unique_ptr<char, decltype(&free)> real(realpath(path.c_str(), nullptr), &free);
+    return real ? std::string(real.get()) : std::string();
 }
 
-// The folder a typed name lives in, resolved to one canonical spelling so
-// that names in one folder can be told apart from names in several.
-bool ResolveFolder(const std::string& name, std::string& folder) {
-    const std::size_t slash = name.rfind('/');
-    const std::string part =
-        slash == std::string::npos ? "." : (slash == 0 ? "/" : name.substr(0, slash));
-    std::unique_ptr<char, decltype(&free)> real(realpath(part.c_str(), nullptr), &free);
-    if (!real) {
-        return false;
-    }
-    folder = real.get();
-    return true;
-}
-
-bool IsFolder(const std::string& name) {
-    std::error_code error;
-    return fs::is_directory(name, error);
+bool IsFolder(const char* path) {
+    struct stat status {};
+    return stat(path, &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 using Clock = std::chrono::steady_clock;
@@ -115,55 +91,17 @@ std::string FindJPilotFolder() {
 }
 
 // Closes a descriptor when the scope ends.
-class CDescriptor {
-public:
-    explicit CDescriptor(int descriptor) : m_descriptor(descriptor) {}
+struct CDescriptor {
+    explicit CDescriptor(int opened) : fd(opened) {}
     ~CDescriptor() {
-        if (m_descriptor >= 0) {
-            close(m_descriptor);
+        if (fd >= 0) {
+            close(fd);
         }
     }
     CDescriptor(const CDescriptor&) = delete;
     CDescriptor& operator=(const CDescriptor&) = delete;
 
-    int Get() const { return m_descriptor; }
-
-private:
-    int m_descriptor;
-};
-
-// J-Pilot's sync lock, held for the object's life: a POSIX write lock on
-// the whole of sync_pid, which J-Pilot takes by default, and the flock some
-// of its builds take instead. Each is waited for kLockPatience at most; what
-// was not had by then is done without. J-Pilot does not wait for its lock:
-// a sync started while this one is held fails to start, so it is held for
-// no more than the list's write.
-class CSyncLock {
-public:
-    explicit CSyncLock(const std::string& folder)
-        : m_file(
-              open((folder + kSyncLock).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666)) {
-        if (m_file.Get() < 0) {
-            return;
-        }
-        struct flock whole {};
-        whole.l_type = F_WRLCK;
-        whole.l_whence = SEEK_SET;
-        bool posix = false;
-        bool flocked = false;
-        for (const auto deadline = Clock::now() + kLockPatience;;) {
-            posix = posix || fcntl(m_file.Get(), F_SETLK, &whole) == 0;
-            flocked = flocked || flock(m_file.Get(), LOCK_EX | LOCK_NB) == 0;
-            if ((posix && flocked) || Clock::now() >= deadline) {
-                return;
-            }
-            std::this_thread::sleep_for(kLockRetry);
-        }
-    }
-
-private:
-    // Closing it releases both locks.
-    CDescriptor m_file;
+    const int fd;
 };
 
 // Whether J-Pilot reads `path` back as the path it is.
@@ -176,27 +114,46 @@ bool IsReadable(const std::string& path) {
 // install list in `folder`, keeping what is there, in one write made
 // durable. A sync rewrites the list as it ends: it is waited for.
 void AppendToInstallList(const std::string& folder, const std::vector<std::string>& files) {
-    const CSyncLock lock(folder);
-    const CDescriptor list(open((folder + kInstallList).c_str(),
-                                O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666));
+    constexpr int kFlags = O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY;
+    // J-Pilot's sync lock, held until the list is written: a POSIX write lock
+    // on the whole of sync_pid, which J-Pilot takes by default, and the flock
+    // some of its builds take instead. Each is waited for kLockPatience at
+    // most; what was not had by then is done without. J-Pilot does not wait
+    // for its lock: a sync started meanwhile fails to start. Closing the
+    // file releases both.
+    const CDescriptor lock(open((folder + kSyncLock).c_str(), kFlags, 0666));
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    bool posix = false;
+    bool flocked = false;
+    for (const auto deadline = Clock::now() + kLockPatience; lock.fd >= 0;) {
+        posix = posix || fcntl(lock.fd, F_SETLK, &whole) == 0;
+        flocked = flocked || flock(lock.fd, LOCK_EX | LOCK_NB) == 0;
+        if ((posix && flocked) || Clock::now() >= deadline) {
+            break;
+        }
+        std::this_thread::sleep_for(kLockRetry);
+    }
+    const CDescriptor list(open((folder + kInstallList).c_str(), kFlags | O_APPEND, 0666));
     struct stat opened {};
     // Another kind of file could hold the read up for ever.
-    if (list.Get() < 0 || fstat(list.Get(), &opened) != 0 || !S_ISREG(opened.st_mode)) {
+    if (list.fd < 0 || fstat(list.fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
         return;
     }
     std::string listed;
     char buffer[4096];
-    for (ssize_t got; (got = read(list.Get(), buffer, sizeof buffer)) != 0;) {
-        if (got < 0) {
-            // Unread, a path on it could be added twice, and installed twice.
-            return;
-        }
+    ssize_t got = 0;
+    while ((got = read(list.fd, buffer, sizeof buffer)) > 0) {
         listed.append(buffer, static_cast<std::size_t>(got));
+    }
+    // Unread, a path on it could be added twice, and installed twice.
+    if (got < 0) {
+        return;
     }
     std::set<std::string_view> present;
     for (std::size_t start = 0; start < listed.size();) {
-        std::size_t end = listed.find('\n', start);
-        end = end == std::string::npos ? listed.size() : end;
+        const std::size_t end = std::min(listed.find('\n', start), listed.size());
         std::string_view line(listed.data() + start, end - start);
         if (!line.empty() && line.front() == kCardMark) {
             line.remove_prefix(1);
@@ -204,25 +161,23 @@ void AppendToInstallList(const std::string& folder, const std::vector<std::strin
         present.insert(line);
         start = end + 1;
     }
-    std::string added;
+    std::string added = listed.empty() || listed.back() == '\n' ? "" : "\n";
+    const std::size_t mended = added.size();
     for (const std::string& file : files) {
         if (IsReadable(file) && present.insert(file).second) {
             added += file + '\n';
         }
     }
-    if (added.empty()) {
+    if (added.size() == mended) {
         return;
-    }
-    if (!listed.empty() && listed.back() != '\n') {
-        added.insert(added.begin(), '\n');
     }
     // One appending write, which a signal does not part on a local file; a
     // full disk's part of a line is taken back, so J-Pilot reads no half path.
-    const ssize_t wrote = write(list.Get(), added.data(), added.size());
+    const ssize_t wrote = write(list.fd, added.data(), added.size());
     if (wrote >= 0 && static_cast<std::size_t>(wrote) < added.size()) {
-        [[maybe_unused]] const int kept = ftruncate(list.Get(), static_cast<off_t>(listed.size()));
+        [[maybe_unused]] const int kept = ftruncate(list.fd, static_cast<off_t>(listed.size()));
     }
-    fsync(list.Get());
+    fsync(list.fd);
 }
 
 }  // namespace
@@ -269,10 +224,6 @@ std::string CTerminalDesktop::ShowName(std::string_view name) {
     return needsQuotes ? kQuote + shown + kQuote : shown;
 }
 
-std::string CTerminalDesktop::ShowText(const CMessageText& text) {
-    return text.before + EscapeName(text.name) + text.after;
-}
-
 CTerminalDesktop::ELineRead CTerminalDesktop::ReadLine(std::string& line) {
     line.resize(kLongestLine + 2);
     m_in.getline(&line[0], static_cast<std::streamsize>(line.size()));
@@ -310,19 +261,25 @@ void CTerminalDesktop::ShowFolder(const COpenFileDialogRequest& request) {
     for (const auto& filter : request.filters) {
         m_out << "Files of type: " << filter.first << '\n';
     }
-    m_out << "Folder: " << ShowName(CurrentFolder()) << '\n';
+    const std::string current = RealPath(".");
+    m_out << "Folder: " << ShowName(current.empty() ? "." : current) << '\n';
     std::vector<std::string> folders;
     std::vector<std::string> names;
-    // Not std::filesystem's iterator: it ends the process when memory runs
-    // out, where this ends the pick.
-    const std::unique_ptr<DIR, int (*)(DIR*)> listing(opendir("."), &closedir);
-    errno = 0;
-    for (const dirent* entry; listing && (entry = readdir(listing.get())) != nullptr; errno = 0) {
+    // Read with readdir: libstdc++'s iterator ends the program where it
+    // cannot allocate.
+    const auto close = [](DIR* folder) { closedir(folder); };
+    const std::unique_ptr<DIR, decltype(close)> listing(opendir("."), close);
+    bool unlisted = !listing;
+    while (listing) {
+        errno = 0;
+        const dirent* entry = readdir(listing.get());
+        if (entry == nullptr) {
+            unlisted = errno != 0;
+            break;
+        }
         const std::string name = entry->d_name;
-        struct stat status {};
         // Hidden here are what a leading '.' hides in a folder listing.
-        if (fstatat(dirfd(listing.get()), entry->d_name, &status, 0) == 0 &&
-            S_ISDIR(status.st_mode)) {
+        if (IsFolder(entry->d_name)) {
             if (name.front() != '.') {
                 folders.push_back(name);
             }
@@ -330,8 +287,6 @@ void CTerminalDesktop::ShowFolder(const COpenFileDialogRequest& request) {
             names.push_back(name);
         }
     }
-    // readdir tells its end from a failure by errno alone.
-    const bool error = !listing || errno != 0;
     std::sort(folders.begin(), folders.end());
     std::sort(names.begin(), names.end());
     // Folders first, each ending in the '/' that marks it; typed, it opens.
@@ -341,7 +296,7 @@ void CTerminalDesktop::ShowFolder(const COpenFileDialogRequest& request) {
     for (const std::string& name : names) {
         m_out << "  " << ShowName(name) << '\n';
     }
-    if (error) {
+    if (unlisted) {
         m_out << kUnlisted;
     } else if (names.empty()) {
         m_out << "  (no matching files)\n";
@@ -369,7 +324,7 @@ EPickOutcome CTerminalDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& 
         if (typed.empty()) {
             return EPickOutcome::kCancelled;
         }
-        if (typed.size() == 1 && IsFolder(typed.front())) {
+        if (typed.size() == 1 && IsFolder(typed.front().c_str())) {
             if (!SetWorkingFolder(typed.front())) {
                 m_out << kFolderClosedMessage << ShowName(typed.front()) << '\n';
             }
@@ -377,7 +332,6 @@ EPickOutcome CTerminalDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& 
         }
         std::vector<std::string> paths;
         for (const std::string& name : typed) {
-            std::string folder;
             const std::string base = name.substr(name.rfind('/') + 1);
             // A zero character ends a name in the system's calls and in the
             // selection buffer alike: such a name would be taken for another.
@@ -386,7 +340,10 @@ EPickOutcome CTerminalDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& 
                 m_out << ShowName(name) << " is not a file name.\n";
                 break;
             }
-            if (!ResolveFolder(name, folder)) {
+            const std::size_t slash = name.rfind('/');
+            const std::string folder = RealPath(
+                slash == std::string::npos ? "." : (slash == 0 ? "/" : name.substr(0, slash)));
+            if (folder.empty()) {
                 m_out << "The folder of " << ShowName(name) << " cannot be found.\n";
                 break;
             }
@@ -423,17 +380,13 @@ int CTerminalDesktop::ShowMessageBox(const CMessageText& text, const std::string
     return answer == "y" || answer == "yes" ? kIdYes : kIdNo;
 }
 
-std::string CTerminalDesktop::FindAssociatedProgram(const std::string& file) {
-    return FindInstaller(file);
-}
-
-void CTerminalDesktop::StartProgram(const std::string& program,
-                                    const std::vector<std::string>& files) {
-    StartInstaller(program, files);
-}
-
 std::string FindInstaller(const std::string&) {
-    const std::string installer = FindDefaultApplication(kDatabaseType);
+    const auto find = reinterpret_cast<decltype(&QuintarFindApplication)>(
+        FindLauncherEntry("QuintarFindApplication"));
+    std::string installer;
+    if (find != nullptr) {
+        find(kDatabaseType, installer);
+    }
     if (!installer.empty()) {
         return installer;
     }
@@ -443,13 +396,10 @@ std::string FindInstaller(const std::string&) {
 
 void StartInstaller(const std::string& installer, const std::vector<std::string>& files) {
     const std::string folder = FindJPilotFolder();
-    if (folder.empty() || installer != folder + kInstallList) {
-        LaunchApplication(installer, files);
-        return;
-    }
-    try {
+    if (!folder.empty() && installer == folder + kInstallList) {
         AppendToInstallList(folder, files);
-    } catch (const std::exception&) {
-        // Out of memory: nothing is added, and nothing said.
+    } else if (const auto launch = reinterpret_cast<decltype(&QuintarLaunchApplication)>(
+                   FindLauncherEntry("QuintarLaunchApplication"))) {
+        launch(installer, files);
     }
 }

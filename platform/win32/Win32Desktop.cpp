@@ -5,14 +5,15 @@
 #include <cderr.h>
 #include <commdlg.h>
 #include <dlgs.h>
+#include <objbase.h>
 #include <shellapi.h>
 #include <shlwapi.h>
 
 #include <algorithm>
 
 #include "platform/DatabaseCodePage.h"
+#include "platform/Desktop.h"
 #include "platform/File.h"
-#include "platform/Selection.h"
 #include "platform/win32/WidePath.h"
 #include "platform/win32/WideText.h"
 
@@ -75,13 +76,26 @@ std::vector<std::string> ShownNamesOf(std::wstring_view selection) {
     return shown;
 }
 
-// Description and pattern pairs, each ending in a zero, the list in a second one.
-std::string MakeFilterText(const COpenFileDialogRequest& request) {
-    std::string text;
-    for (const auto& filter : request.filters) {
-        text += filter.first + '\0' + filter.second + '\0';
+// The characters of `buffer` that the dialog's selection takes, up to the
+// zero that closes its list: a second zero after the last name, or the zero
+// of a lone path that fills the buffer. None when the list is not closed,
+// which is how a dialog that cut the selection short leaves it.
+std::optional<std::size_t> MeasureSelection(const std::wstring& buffer) {
+    std::size_t items = 0;
+    std::size_t at = 0;
+    while (at < buffer.size() && buffer[at] != L'\0') {
+        const std::size_t end = buffer.find(L'\0', at);
+        if (end == std::wstring::npos) {
+            return std::nullopt;
+        }
+        ++items;
+        at = end + 1;
     }
-    return text + '\0';
+    if (at < buffer.size()) {
+        return at + 1;  // the zero that closes the list
+    }
+    // Only one path may end the buffer with its own zero.
+    return items == 1 ? std::optional<std::size_t>(at) : std::nullopt;
 }
 
 HWND FindNameBox(HWND frame) {
@@ -133,24 +147,6 @@ UINT_PTR CALLBACK PrepareFrame(HWND hookDialog, UINT message, WPARAM, LPARAM lPa
 
 }  // namespace
 
-std::optional<std::size_t> CWin32Desktop::MeasureSelection(const std::wstring& buffer) {
-    std::size_t items = 0;
-    std::size_t at = 0;
-    while (at < buffer.size() && buffer[at] != L'\0') {
-        const std::size_t end = buffer.find(L'\0', at);
-        if (end == std::wstring::npos) {
-            return std::nullopt;
-        }
-        ++items;
-        at = end + 1;
-    }
-    if (at < buffer.size()) {
-        return at + 1;  // the zero that closes the list
-    }
-    // Only one path may end the buffer with its own zero.
-    return items == 1 ? std::optional<std::size_t>(at) : std::nullopt;
-}
-
 EPickOutcome CWin32Desktop::ShowOpenFileDialog(const COpenFileDialogRequest& request,
                                                std::vector<char>& selection) {
     if (selection.empty()) {
@@ -163,7 +159,12 @@ EPickOutcome CWin32Desktop::ShowOpenFileDialog(const COpenFileDialogRequest& req
     picker.okCaption = Widen(request.okCaption);
     picker.cancelCaption = Widen(request.cancelCaption);
     const std::wstring title = Widen(request.title);
-    const std::wstring filter = Widen(MakeFilterText(request));
+    // Description and pattern pairs, each ending in a zero, the list in a second one.
+    std::string filterText;
+    for (const auto& filter : request.filters) {
+        filterText += filter.first + '\0' + filter.second + '\0';
+    }
+    const std::wstring filter = Widen(filterText + '\0');
     std::wstring names(kWideSelectionSize, L'\0');
 
     OPENFILENAMEW dialog{};
@@ -247,28 +248,18 @@ std::string CWin32Desktop::FindAssociatedProgram(const std::string& file) {
     return program[0] == L'\0' ? std::string() : ToProgramPath(program);
 }
 
-std::string CWin32Desktop::MakeParameterText(const std::vector<std::string>& files) {
-    std::string text;
-    for (const std::string& file : files) {
-        if (!text.empty()) {
-            text += ' ';
-        }
-        text += '"' + file + '"';
-    }
-    return text;
-}
-
 void CWin32Desktop::StartProgram(const std::string& program,
                                  const std::vector<std::string>& files) {
     // The installer may itself be an ANSI program, which would receive a
     // character its code page cannot hold as '?': such a path goes in its
     // short form, which the volume gives in characters of that code page.
     const UINT installerCodePage = GetDatabaseCodePage();
-    std::vector<std::string> held;
+    // Each path in double quotes, one space between two of them.
+    std::string parameters;
     for (const std::string& file : files) {
-        held.push_back(Narrow(SpellInCodePage(Widen(file), installerCodePage)));
+        parameters += (parameters.empty() ? "\"" : " \"") +
+                      Narrow(SpellInCodePage(Widen(file), installerCodePage)) + '"';
     }
-    const std::string parameters = MakeParameterText(held);
     SHELLEXECUTEINFOA start{};
     start.cbSize = sizeof start;
     start.fMask = SEE_MASK_FLAG_DDEWAIT;
@@ -278,4 +269,16 @@ void CWin32Desktop::StartProgram(const std::string& program,
     start.nShow = SW_SHOW;
     // The program is left to itself; a failure to start it is not reported.
     ShellExecuteExA(&start);
+}
+
+void PrepareProcess() {
+    // A drive without a medium fails the open, which the program reports,
+    // instead of raising the system's own box.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    // The dialog and the shell may hand work to COM-based extensions.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+}
+
+std::unique_ptr<CDesktop> ChooseDesktop() {
+    return std::make_unique<CWin32Desktop>();
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstddef>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,16 +21,6 @@ public:
                        unsigned style) override;
     std::string FindAssociatedProgram(const std::string& file) override;
     void StartProgram(const std::string& program, const std::vector<std::string>& files) override;
-
-    // The parameters a started program gets for `files`: each path in double
-    // quotes, as it stands, one space between two of them.
-    static std::string MakeParameterText(const std::vector<std::string>& files);
-
-    // The characters of `buffer` that the dialog's selection takes, up to the
-    // zero that closes its list: a second zero after the last name, or the
-    // zero of a lone path that fills the buffer. None when the list is not
-    // closed, which is how a dialog that cut the selection short leaves it.
-    static std::optional<std::size_t> MeasureSelection(const std::wstring& buffer);
 
 private:
     std::vector<std::string> m_shownNames;

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "platform/PathRules.h"
-#include "platform/Selection.h"
+#include "platform/Desktop.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/UserTexts.h"
 

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "platform/PathRules.h"
-#include "platform/Selection.h"
+#include "platform/Desktop.h"
 
 void CScriptedDesktop::AddPick(const std::string& folder, const std::vector<std::string>& names,
                                std::function<void()> afterwards) {

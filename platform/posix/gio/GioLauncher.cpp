@@ -1,11 +1,12 @@
-#include "platform/posix/gio/GioLauncher.h"
-
+// The launcher module: GIO finds and starts the handheld installer as the
+// freedesktop MIME database and desktop entries know it.
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
-#include <signal.h>
 #include <unistd.h>
 
-#include "platform/posix/gio/GObjectPtr.h"
+#include <memory>
+
+#include "platform/posix/TerminalDesktop.h"
 
 namespace {
 
@@ -18,18 +19,19 @@ constexpr char kPalmDatabase[] = "application/vnd.palm";
 constexpr GSpawnFlags kSpawnFlags = static_cast<GSpawnFlags>(
     G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL);
 
-// Runs in the started program's process just before its executable.
+struct CObjectUnref {
+    void operator()(gpointer object) const { g_object_unref(object); }
+};
+template <typename T>
+using TObjectPtr = std::unique_ptr<T, CObjectUnref>;
+
+// Runs in the started program's process just before its executable: it
+// outlives this run and whatever terminal started it.
 void DetachChild(gpointer) {
-    // It outlives this run and whatever terminal started it.
     setsid();
-    // What this process chose to ignore is not the started program's choice.
-    signal(SIGPIPE, SIG_DFL);
-    signal(SIGXFSZ, SIG_DFL);
 }
 
-}  // namespace
-
-std::string CGioLauncher::FindDefaultApplication(const std::string& type) const {
+std::string FindApplication(const std::string& type) {
     // GIO looks a type up as what it is an alias of, and then as each of its
     // parents. A type that the MIME database makes a Palm database of any
     // kind, by an alias or a parent that another package gave it, would
@@ -55,22 +57,26 @@ std::string CGioLauncher::FindDefaultApplication(const std::string& type) const 
     return entry != nullptr ? entry : "";
 }
 
-void CGioLauncher::LaunchApplication(const std::string& entry,
-                                     const std::vector<std::string>& files) const {
+}  // namespace
+
+extern "C" void QuintarFindApplication(const std::string& type, std::string& entry) {
+    entry = FindApplication(type);
+}
+
+extern "C" void QuintarLaunchApplication(const std::string& entry,
+                                         const std::vector<std::string>& files) {
     const TObjectPtr<GDesktopAppInfo> application(
         g_desktop_app_info_new_from_filename(entry.c_str()));
     if (!application) {
         return;
     }
     // Files travel as URIs; an entry that takes paths (%f, %F) gets the paths back.
-    std::vector<TGString> uris;
-    GList* list = nullptr;
+    GList* uris = nullptr;
     for (auto file = files.rbegin(); file != files.rend(); ++file) {
         const TObjectPtr<GFile> location(g_file_new_for_path(file->c_str()));
-        uris.emplace_back(g_file_get_uri(location.get()));
-        list = g_list_prepend(list, uris.back().get());
+        uris = g_list_prepend(uris, g_file_get_uri(location.get()));
     }
-    g_desktop_app_info_launch_uris_as_manager(application.get(), list, nullptr, kSpawnFlags,
+    g_desktop_app_info_launch_uris_as_manager(application.get(), uris, nullptr, kSpawnFlags,
                                               DetachChild, nullptr, nullptr, nullptr, nullptr);
-    g_list_free(list);
+    g_list_free_full(uris, g_free);
 }

@@ -1,12 +1,13 @@
-#include "platform/posix/gtk/GtkDesktop.h"
-
+// The desktop module: GTK 3 dialogs on a graphical display. The end of a
+// pick, filter matching and the hand-off are the program's, reached through
+// what it lends the module.
 #include <gtk/gtk.h>
 
 #include <algorithm>
-#include <optional>
-#include <string_view>
+#include <cstring>
+#include <memory>
 
-#include "platform/posix/gio/GObjectPtr.h"
+#include "platform/posix/TerminalDesktop.h"
 #include "quintar_icons.h"
 
 namespace {
@@ -23,27 +24,18 @@ constexpr gint kMessageWidthChars = 60;
 // buttons, the title bar and panels.
 constexpr gint kMessageScreenShare = 2;
 
-std::vector<TObjectPtr<GdkPixbuf>> LoadIcons() {
-    quintar_icons_register_resource();
-    std::vector<TObjectPtr<GdkPixbuf>> icons;
-    for (const char* path : kIconPaths) {
-        if (GdkPixbuf* icon = gdk_pixbuf_new_from_resource(path, nullptr)) {
-            icons.emplace_back(icon);
-        }
-    }
-    return icons;
-}
-
 // The program's one icon goes on every window, the picker's frame as the
 // message boxes', so that the window list and task switcher show it too.
 void SetDefaultIcons() {
-    const std::vector<TObjectPtr<GdkPixbuf>> icons = LoadIcons();
-    GList* list = nullptr;
-    for (auto icon = icons.rbegin(); icon != icons.rend(); ++icon) {
-        list = g_list_prepend(list, icon->get());
+    quintar_icons_register_resource();
+    GList* icons = nullptr;
+    for (const char* path : kIconPaths) {
+        if (GdkPixbuf* icon = gdk_pixbuf_new_from_resource(path, nullptr)) {
+            icons = g_list_append(icons, icon);
+        }
     }
-    gtk_window_set_default_icon_list(list);
-    g_list_free(list);
+    gtk_window_set_default_icon_list(icons);
+    g_list_free_full(icons, g_object_unref);
 }
 
 // A window closes on screen only once the display has been told and has done it.
@@ -100,8 +92,9 @@ gboolean IsShown(const GtkFileFilterInfo* info, gpointer data) {
         return FALSE;
     }
     const auto& shown = *static_cast<const CShownFiles*>(data);
-    const TGString name(g_path_get_basename(info->filename));
-    return shown.program.MatchesFilter(name.get(), shown.patterns) ? TRUE : FALSE;
+    const char* slash = std::strrchr(info->filename, '/');
+    const char* name = slash != nullptr ? slash + 1 : info->filename;
+    return shown.program.matchesFilter(name, shown.patterns) ? TRUE : FALSE;
 }
 
 void DeleteShownFiles(gpointer data) {
@@ -262,15 +255,26 @@ int RunMessage(GtkWindow* parent, const std::string& text, const std::string& ca
     return response == GTK_RESPONSE_YES ? kIdYes : kIdNo;
 }
 
-}  // namespace
+class CGtkDesktop : public CDesktop {
+public:
+    explicit CGtkDesktop(const CProgramServices& program) : m_program(program) {}
 
-std::unique_ptr<CGtkDesktop> CGtkDesktop::Open(const CProgramServices& program) {
-    if (!gtk_init_check(nullptr, nullptr)) {
-        return nullptr;
+    EPickOutcome ShowOpenFileDialog(const COpenFileDialogRequest& request,
+                                    std::vector<char>& selection) override;
+    int ShowMessageBox(const CMessageText& text, const std::string& caption,
+                       unsigned style) override {
+        return RunMessage(nullptr, m_program.showText(text), caption, style);
     }
-    SetDefaultIcons();
-    return std::make_unique<CGtkDesktop>(CDisplayOpened{}, program);
-}
+    std::string FindAssociatedProgram(const std::string& file) override {
+        return m_program.findInstaller(file);
+    }
+    void StartProgram(const std::string& program, const std::vector<std::string>& files) override {
+        m_program.startInstaller(program, files);
+    }
+
+private:
+    const CProgramServices& m_program;
+};
 
 EPickOutcome CGtkDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& request,
                                              std::vector<char>& selection) {
@@ -289,8 +293,9 @@ EPickOutcome CGtkDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& reque
         AddFilter(chooser, m_program, filter.first, filter.second);
     }
     // Left alone, the chooser would open on recently used files.
-    const TGString workingFolder(g_get_current_dir());
-    gtk_file_chooser_set_current_folder(chooser, workingFolder.get());
+    gchar* workingFolder = g_get_current_dir();
+    gtk_file_chooser_set_current_folder(chooser, workingFolder);
+    g_free(workingFolder);
 
     for (;;) {
         if (dialog.Run() != GTK_RESPONSE_ACCEPT) {
@@ -298,28 +303,21 @@ EPickOutcome CGtkDesktop::ShowOpenFileDialog(const COpenFileDialogRequest& reque
         }
         CMessageText problem("");
         if (const std::optional<EPickOutcome> outcome =
-                m_program.FinishPick(GetSelectedPaths(chooser), selection, problem)) {
+                m_program.finishPick(GetSelectedPaths(chooser), selection, problem)) {
             return *outcome;
         }
         if (!problem.IsEmpty()) {
-            RunMessage(window, ShowText(problem), request.title, kMbOk | kMbIconStop);
+            RunMessage(window, m_program.showText(problem), request.title, kMbOk | kMbIconStop);
         }
     }
 }
 
-int CGtkDesktop::ShowMessageBox(const CMessageText& text, const std::string& caption,
-                                unsigned style) {
-    return RunMessage(nullptr, ShowText(text), caption, style);
-}
+}  // namespace
 
-std::string CGtkDesktop::ShowText(const CMessageText& text) const {
-    return text.before + m_program.EscapeName(text.name) + text.after;
-}
-
-std::string CGtkDesktop::FindAssociatedProgram(const std::string& file) {
-    return m_program.FindInstaller(file);
-}
-
-void CGtkDesktop::StartProgram(const std::string& program, const std::vector<std::string>& files) {
-    m_program.StartInstaller(program, files);
+extern "C" CDesktop* QuintarOpenDesktop(const CProgramServices& program) {
+    if (!gtk_init_check(nullptr, nullptr)) {
+        return nullptr;
+    }
+    SetDefaultIcons();
+    return std::make_unique<CGtkDesktop>(program).release();
 }

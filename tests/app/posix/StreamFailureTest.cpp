@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "app/ConvertorApp.h"
-#include "platform/Startup.h"
+#include "platform/Desktop.h"
 #include "tests/support/DatabaseCheck.h"
 #include "tests/support/ScriptedDesktop.h"
 #include "tests/support/TestFiles.h"

@@ -3,7 +3,7 @@
 
 #include "common/PathHelpers.h"
 #include "platform/PathRules.h"
-#include "platform/Selection.h"
+#include "platform/Desktop.h"
 
 namespace {
 

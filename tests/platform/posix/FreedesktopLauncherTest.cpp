@@ -9,7 +9,8 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/posix/gio/GioLauncher.h"
+#include "platform/Desktop.h"
+#include "platform/posix/TerminalDesktop.h"
 #include "tests/support/TestFiles.h"
 
 namespace fs = std::filesystem;
@@ -61,7 +62,7 @@ bool WaitFor(const fs::path& path) {
 class FreedesktopLauncherTest : public ::testing::Test {
 protected:
     void LaunchApplication(const std::string& entry, const Lines& files) {
-        CGioLauncher().LaunchApplication(entry, files);
+        QuintarLaunchApplication(entry, files);
     }
     // A desktop entry for the recorder whose Exec line is `exec` + " %F".
     std::string MakeEntry(const std::string& exec) {
@@ -85,14 +86,11 @@ TEST_F(FreedesktopLauncherTest, StartsTheProgramWithEachPathAsItsOwnArgumentAndD
     const std::string odd = m_folder.GetName() + "/It's \"$HOME\" & `x`;  \xC3\xA9.pdb";
     const Lines files{m_folder.GetName() + "/b.pdb", odd, m_folder.GetName() + "/a.pdb",
                       m_folder.GetName() + "/b.pdb"};
-    // This process ignores what the program ignores; the started one must not.
-    const auto previousPipe = signal(SIGPIPE, SIG_IGN);
-    const auto previousFileSize = signal(SIGXFSZ, SIG_IGN);
+    // This process passes over what the program passes over; the started one must not.
+    PrepareProcess();
     const auto started = Clock::now();
     LaunchApplication(entry, files);
     const auto returned = Clock::now();
-    signal(SIGPIPE, previousPipe);
-    signal(SIGXFSZ, previousFileSize);
 
     ASSERT_TRUE(WaitFor(Recorded("args")));
     EXPECT_EQ(ReadLines(Recorded("args")), files);

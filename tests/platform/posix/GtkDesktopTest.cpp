@@ -10,8 +10,7 @@
 #include <functional>
 
 #include "app/ConvertorApp.h"
-#include "platform/posix/Modules.h"
-#include "platform/posix/gtk/GtkDesktop.h"
+#include "platform/posix/TerminalDesktop.h"
 #include "tests/support/DatabaseCheck.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/UserTexts.h"
@@ -241,7 +240,7 @@ protected:
         // The checks look at the X display, and the user's settings stay untouched.
         setenv("GDK_BACKEND", "x11", 1);
         setenv("GSETTINGS_BACKEND", "memory", 1);
-        m_desktop = CGtkDesktop::Open(GetProgramServices());
+        m_desktop.reset(QuintarOpenDesktop(GetProgramServices()));
         ASSERT_TRUE(m_desktop) << "the display " << display << " does not open";
         ASSERT_TRUE(m_probe.IsConnected());
     }
@@ -264,7 +263,7 @@ protected:
 
     CTempFolder m_folder;
     CXWindowProbe m_probe;
-    std::unique_ptr<CGtkDesktop> m_desktop;
+    std::unique_ptr<CDesktop> m_desktop;
     COpenFileDialogRequest m_request{kTitle,
                                      {{kFilter, "*.puz"}},
                                      kOfnAllowMultiSelect | kOfnExplorer | kOfnEnableSizing,

@@ -8,8 +8,7 @@
 #include <sstream>
 #include <thread>
 
-#include "platform/Selection.h"
-#include "platform/posix/DescriptorInput.h"
+#include "platform/Desktop.h"
 #include "platform/posix/TerminalDesktop.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/UserTexts.h"
@@ -222,12 +221,14 @@ TEST_F(TerminalDesktopTest, NameInsideAMessageNeverReachesTheTerminalRaw) {
     m_in.str("no\n");
     CTerminalDesktop desktop(m_in, m_out, m_err, false);
     const CMessageText question("The following file already exists:\n",
-                                "/tmp/\x1B]0;owned\x07\x1B[2J\n[Yes/No] yes\n\xFF.pdb",
+                                "/tmp/\x1B]0;owned\x07\x1B[2J\n[Yes/No] yes\n\xFF"
+                                "\xE2\x80\xA8\xE2\x80\xA9.pdb",
                                 "\nDo you wish to overwrite it?");
     EXPECT_EQ(desktop.ShowMessageBox(question, "Caption", kMbYesNo | kMbIconQuestion), kIdNo);
     EXPECT_EQ(m_out.str(),
               "\nCaption\nThe following file already exists:\n"
-              "/tmp/\\x1B]0;owned\\x07\\x1B[2J\\x0A[Yes/No] yes\\x0A\\xFF.pdb\n"
+              "/tmp/\\x1B]0;owned\\x07\\x1B[2J\\x0A[Yes/No] yes\\x0A\\xFF"
+              "\\xE2\\x80\\xA8\\xE2\\x80\\xA9.pdb\n"
               "Do you wish to overwrite it?\n[Yes/No] \n");
 }
 

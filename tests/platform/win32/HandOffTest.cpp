@@ -19,14 +19,6 @@ namespace {
 
 using Paths = std::vector<std::string>;
 
-TEST(ParameterTextTest, QuotesEveryPathInOrderWithSingleSpaces) {
-    EXPECT_EQ(CWin32Desktop::MakeParameterText({}), "");
-    EXPECT_EQ(CWin32Desktop::MakeParameterText({"C:\\P\\a.pdb"}), "\"C:\\P\\a.pdb\"");
-    EXPECT_EQ(
-        CWin32Desktop::MakeParameterText({"C:\\P\\b.pdb", "C:\\My Puzzles\\a.pdb", "C:\\P\\b.pdb"}),
-        "\"C:\\P\\b.pdb\" \"C:\\My Puzzles\\a.pdb\" \"C:\\P\\b.pdb\"");
-}
-
 // Makes the test's own program the one the shell opens databases with, for
 // the test's lifetime.
 class CDatabaseAssociation {

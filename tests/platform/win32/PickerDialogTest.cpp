@@ -116,17 +116,6 @@ TEST_F(PickerDialogTest, NameBoxLongerThanTheDialogCanBeTrustedWithIsTooSmall) {
     EXPECT_EQ(m_robot.GetSeen()[1].text, kTooManyFiles);
 }
 
-// The cut rule on buffers as a dialog may leave them.
-TEST(SelectionMeasureTest, ListMustBeClosedInsideTheBuffer) {
-    using namespace std::string_literals;
-    EXPECT_EQ(CWin32Desktop::MeasureSelection(L"C:\\P\\a.puz\0\0\0"s), 12u);
-    EXPECT_EQ(CWin32Desktop::MeasureSelection(L"C:\\P\\a.puz\0"s), 11u);  // fills it exactly
-    EXPECT_EQ(CWin32Desktop::MeasureSelection(L"C:\\P\\a.pu"s), std::nullopt);
-    EXPECT_EQ(CWin32Desktop::MeasureSelection(L"C:\\P\0a.puz\0b.puz\0\0"s), 18u);  // exactly
-    EXPECT_EQ(CWin32Desktop::MeasureSelection(L"C:\\P\0a.puz\0b.puz\0"s), std::nullopt);
-    EXPECT_EQ(CWin32Desktop::MeasureSelection(L"C:\\P\0a.puz\0b.pu"s), std::nullopt);
-}
-
 // Whole runs: what the user is told, and which databases are written.
 class PickerRunTest : public PickerDialogTest {
 protected:
