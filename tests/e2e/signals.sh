@@ -1,8 +1,9 @@
 #!/bin/sh
-# SIGTERM, SIGINT and SIGHUP (a closed terminal) at several moments of
-# writing the largest database, with and without an old one: afterwards the
-# folder holds the old database byte for byte, or the new one whole, and no
-# other file. After SIGKILL, the next conversion leaves no other file.
+# Every signal that ends the program by default (SIGHUP: a closed terminal),
+# at several moments of writing the largest database, with and without an
+# old one: the program ends by that signal, and the folder holds the old
+# database byte for byte, or the new one whole, and no other file. After
+# SIGKILL, the next conversion leaves no other file.
 set -u
 program=$1
 . "$(dirname "$0")/common.sh"
@@ -37,7 +38,9 @@ moment=0
 for percent in 5 20 40 60 80 95; do
     for old in yes no; do
         moment=$((moment + 1))
-        case $((moment % 3)) in 0) signal=TERM ;; 1) signal=INT ;; *) signal=HUP ;; esac
+        set -- INT TERM HUP QUIT ALRM USR1 USR2 XCPU VTALRM PROF
+        shift $((moment % $#))
+        signal=$1
         label="SIG$signal at $percent% ($old old database)"
         rm -f "$folder/in.pdb"
         answers='in.puz\nno\n'
@@ -45,13 +48,17 @@ for percent in 5 20 40 60 80 95; do
             cp "$work/old.pdb" "$folder/in.pdb"
             answers='in.puz\nyes\nno\n'
         fi
-        # Started apart from this shell, which would have it ignore SIGINT.
-        (cd "$folder" && printf '%b' "$answers" |
-            exec env --default-signal=INT,TERM,HUP "$program" >/dev/null 2>&1) &
+        # Started apart from this shell, which would have it ignore SIGINT;
+        # SIGQUIT would leave a core dump in the folder.
+        (cd "$folder" && ulimit -c 0 && printf '%b' "$answers" |
+            exec env --default-signal "$program" >/dev/null 2>&1; echo $? >"$work/status") &
         pid=$!
         wait_until 120 reached $((whole * percent / 100))
         pkill "-$signal" -P "$pid" 2>/dev/null || kill "-$signal" "$pid" 2>/dev/null
         wait "$pid"
+        ended=$(cat "$work/status")
+        [ "$ended" = 0 ] || [ "$(kill -l "$ended" 2>/dev/null)" = "$signal" ] ||
+            fail "$label: exit status $ended"
         left=$(ls -A "$folder" | grep -v -x -e in.puz -e in.pdb)
         [ -z "$left" ] || fail "$label: left $left"
         if [ ! -e "$folder/in.pdb" ]; then

@@ -15,8 +15,6 @@ using Names = std::vector<std::string>;
 
 class FileTest : public ::testing::Test {
 protected:
-    // Every name in the folder, hidden ones too, in order.
-
     CTempFolder m_folder;
 };
 
@@ -80,8 +78,8 @@ TEST_F(FileTest, KnowsItsFullPathAndName) {
     EXPECT_EQ(replacement.GetFileName(), "Sunday Puzzle.pdb");
 }
 
-// Until Commit the new file lies hidden beside the old one, named for what
-// it is, and the old one keeps its name and bytes.
+// Until Commit the new file lies beside the old one, which keeps its name
+// and bytes.
 TEST_F(FileTest, ReplacementTakesTheNameOnlyWhenCommitted) {
     WriteBytes("a.pdb", "old database");
     CFile existing;
@@ -90,11 +88,8 @@ TEST_F(FileTest, ReplacementTakesTheNameOnlyWhenCommitted) {
     ASSERT_TRUE(replacement.OpenReplacement("a.pdb", std::move(existing)));
     ASSERT_TRUE(replacement.Write("new database", 12));
 
-    const Names during = ListFolder(m_folder.GetPath());
-    ASSERT_EQ(during.size(), 2u);
-    EXPECT_EQ(during[0].rfind(".a.pdb", 0), 0u) << during[0];
-    EXPECT_EQ(during[1], "a.pdb");
-    EXPECT_EQ(fs::file_size("a.pdb"), 12u);
+    EXPECT_EQ(ListFolder(m_folder.GetPath()).size(), 2u);
+    EXPECT_EQ(ReadBytes("a.pdb"), "old database");
 
     ASSERT_TRUE(replacement.Commit());
     EXPECT_FALSE(replacement.IsOpen());

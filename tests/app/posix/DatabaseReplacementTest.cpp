@@ -1,6 +1,5 @@
 #include <grp.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -237,15 +236,8 @@ TEST_F(DatabaseReplacementTest, DatabaseWrittenInPlaceIsNeverLeftHalfWritten) {
     }
     {
         SCOPED_TRACE("full disk");
-        rlimit previous{};
-        getrlimit(RLIMIT_FSIZE, &previous);
-        rlimit capped = previous;
-        capped.rlim_cur = 40000;
-        const auto ignored = signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &capped);
+        const CFileSizeCap cap(40000);
         run(kCouldNotWrite + "a.pdb");
-        setrlimit(RLIMIT_FSIZE, &previous);
-        signal(SIGXFSZ, ignored);
     }
 }
 

@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -23,23 +21,6 @@ namespace {
 using namespace UserTexts;
 
 using Paths = std::vector<std::string>;
-
-// Caps the size of files this process writes for the scope; with SIGXFSZ
-// ignored, a write past the cap fails as on a full disk.
-class CFileSizeCap {
-public:
-    explicit CFileSizeCap(rlim_t bytes) {
-        PrepareProcess();
-        getrlimit(RLIMIT_FSIZE, &m_previous);
-        rlimit capped = m_previous;
-        capped.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &capped);
-    }
-    ~CFileSizeCap() { setrlimit(RLIMIT_FSIZE, &m_previous); }
-
-private:
-    rlimit m_previous{};
-};
 
 class StreamFailureTest : public ::testing::Test {
 protected:

@@ -1,13 +1,9 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/file.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -26,39 +22,6 @@ class PosixFileTest : public ::testing::Test {
 protected:
     CTempFolder m_folder;
 };
-
-TEST_F(PosixFileTest, FifoAndDeviceFailWithoutBlocking) {
-    ASSERT_EQ(mkfifo("pipe.puz", 0644), 0);
-    fs::create_symlink("/dev/zero", "device.puz");
-    for (const char* name : {"pipe.puz", "device.puz"}) {
-        SCOPED_TRACE(name);
-        for (const EOpenMode mode : {EOpenMode::kReadExisting, EOpenMode::kWriteExisting}) {
-            CFile file;
-            EXPECT_FALSE(file.Open(name, mode));
-        }
-        CFile file;
-        EXPECT_FALSE(file.OpenReplacement(name, CFile()));
-    }
-}
-
-// A link is read through, as a user who made it would expect, but never
-// written through: its target may lie anywhere.
-TEST_F(PosixFileTest, LinksAreReadThroughButNeverWritten) {
-    WriteBytes("real.pdb", "bytes");
-    fs::create_symlink("real.pdb", "alias.pdb");
-    fs::create_symlink(m_folder.GetPath() / "target.pdb", "dangling.pdb");
-    CFile file;
-    ASSERT_TRUE(file.Open("alias.pdb", EOpenMode::kReadExisting));
-    EXPECT_EQ(file.GetFileName(), "alias.pdb");
-    file.Close();
-    for (const char* name : {"alias.pdb", "dangling.pdb"}) {
-        SCOPED_TRACE(name);
-        EXPECT_FALSE(file.Open(name, EOpenMode::kWriteExisting));
-        EXPECT_FALSE(file.OpenReplacement(name, CFile()));
-    }
-    EXPECT_FALSE(fs::exists("target.pdb"));
-    EXPECT_EQ(ReadBytes("real.pdb"), "bytes");
-}
 
 // A file the program made is its own to write, whatever the mask makes of
 // its mode; that mode is the one it was made with, never set after (a
@@ -114,38 +77,12 @@ TEST_F(PosixFileTest, UnfinishedFileOfTheLongestNameFitsAndNamesItsDatabase) {
 int RunInChild(const std::function<void()>& write) {
     const pid_t child = fork();
     if (child == 0) {
-        // SIGQUIT would leave a core dump in the folder.
-        const rlimit noCore{0, 0};
-        setrlimit(RLIMIT_CORE, &noCore);
         write();
         _exit(1);
     }
     int status = 0;
     EXPECT_EQ(waitpid(child, &status, 0), child);
     return status;
-}
-
-// Every signal that ends the program takes the unfinished file with it, and
-// still ends the program as it would have.
-TEST_F(PosixFileTest, EndingSignalRemovesTheUnfinishedFile) {
-    WriteBytes("old.pdb", "old");
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU,
-                             SIGVTALRM, SIGPROF}) {
-        SCOPED_TRACE(signal);
-        const int status = RunInChild([&] {
-            CFile existing;
-            CFile replacement;
-            if (existing.Open("old.pdb", EOpenMode::kWriteExisting) &&
-                replacement.OpenReplacement("old.pdb", std::move(existing)) &&
-                replacement.Write("half", 4)) {
-                raise(signal);
-            }
-        });
-        ASSERT_TRUE(WIFSIGNALED(status));
-        EXPECT_EQ(WTERMSIG(status), signal);
-        EXPECT_EQ(ReadBytes("old.pdb"), "old");
-        EXPECT_EQ(ListFolder(m_folder.GetPath()), Names{"old.pdb"});
-    }
 }
 
 // A database written in place is never left half old and half new by a

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <climits>
 
+#include "platform/Startup.h"
+
 namespace {
 
 struct CFault {
@@ -53,6 +55,18 @@ CSystemCallFault::~CSystemCallFault() {
 
 int CSystemCallFault::GetCount() const {
     return FaultOf(m_call).count;
+}
+
+CFileSizeCap::CFileSizeCap(rlim_t bytes) {
+    PrepareProcess();
+    getrlimit(RLIMIT_FSIZE, &m_previous);
+    rlimit capped = m_previous;
+    capped.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &capped);
+}
+
+CFileSizeCap::~CFileSizeCap() {
+    setrlimit(RLIMIT_FSIZE, &m_previous);
 }
 
 std::string PathOf(int fd) {

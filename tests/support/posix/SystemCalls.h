@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/resource.h>
+
 #include <functional>
 #include <string>
 
@@ -27,6 +29,20 @@ public:
 
 private:
     ESystemCall m_call;
+};
+
+// Caps the size of files this process writes for the scope; with SIGXFSZ
+// ignored, as the program ignores it, a write past the cap fails as on a
+// full disk.
+class CFileSizeCap {
+public:
+    explicit CFileSizeCap(rlim_t bytes);
+    ~CFileSizeCap();
+    CFileSizeCap(const CFileSizeCap&) = delete;
+    CFileSizeCap& operator=(const CFileSizeCap&) = delete;
+
+private:
+    rlimit m_previous{};
 };
 
 // What a descriptor is: its path, as the system names it; whether a folder.
