@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <climits>
 
-#include "platform/Startup.h"
+#include "platform/Desktop.h"
 
 namespace {
 
