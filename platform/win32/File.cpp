@@ -13,7 +13,6 @@
 #include "common/PathHelpers.h"
 #include "platform/BufferedWriter.h"
 #include "platform/PathRules.h"
-#include "platform/win32/WidePath.h"
 #include "platform/win32/WideText.h"
 
 namespace {
@@ -165,23 +164,23 @@ std::string ToUtf8(std::string_view text) {
 
 std::wstring SpellInCodePage(const std::wstring& path, UINT codePage) {
     const std::size_t separator = path.rfind(kSeparator);
-    if (NarrowWhole(path, codePage) || separator == std::wstring::npos) {
+    if (NarrowLosslessly(path, codePage) || separator == std::wstring::npos) {
         return path;
     }
     std::wstring folder = path.substr(0, separator);
-    if (!NarrowWhole(folder, codePage)) {
+    if (!NarrowLosslessly(folder, codePage)) {
         folder = GetShortPath(folder);
     }
     // Only a file that exists has a short name; Wine makes one up for any other.
     std::wstring name = path.substr(separator);
-    if (!NarrowWhole(name, codePage)) {
+    if (!NarrowLosslessly(name, codePage)) {
         const std::wstring shortPath = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES
                                            ? GetShortPath(path)
                                            : std::wstring();
         name = shortPath.substr(std::min(shortPath.rfind(kSeparator), shortPath.size()));
     }
     const std::wstring spelt = folder + name;
-    return !folder.empty() && !name.empty() && NarrowWhole(spelt, codePage) ? spelt : path;
+    return !folder.empty() && !name.empty() && NarrowLosslessly(spelt, codePage) ? spelt : path;
 }
 
 std::string ToProgramPath(const std::wstring& path) {

@@ -40,7 +40,7 @@ std::wstring Widen(std::string_view text, UINT codePage) {
     return wide;
 }
 
-std::optional<std::string> NarrowWhole(std::wstring_view text, UINT codePage) {
+std::optional<std::string> NarrowLosslessly(std::wstring_view text, UINT codePage) {
     bool whole = false;
     std::string narrow = Convert(text, codePage, whole);
     return whole ? std::optional<std::string>(std::move(narrow)) : std::nullopt;

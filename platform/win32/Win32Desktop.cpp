@@ -14,7 +14,6 @@
 #include "platform/DatabaseCodePage.h"
 #include "platform/Desktop.h"
 #include "platform/File.h"
-#include "platform/win32/WidePath.h"
 #include "platform/win32/WideText.h"
 
 namespace {
@@ -71,7 +70,7 @@ std::vector<std::string> ShownNamesOf(std::wstring_view selection) {
         const std::size_t separator = items[i].find_last_of(L"\\/");
         const std::wstring_view name =
             separator == std::wstring_view::npos ? items[i] : items[i].substr(separator + 1);
-        shown.push_back(NarrowWhole(name) ? std::string() : Narrow(name, CP_UTF8));
+        shown.push_back(NarrowLosslessly(name) ? std::string() : Narrow(name, CP_UTF8));
     }
     return shown;
 }

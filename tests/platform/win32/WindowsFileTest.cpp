@@ -5,7 +5,7 @@
 
 #include "platform/DatabaseCodePage.h"
 #include "platform/File.h"
-#include "platform/win32/WidePath.h"
+#include "platform/win32/WideText.h"
 #include "streamdb/StreamBlockArray.h"
 #include "tests/support/TestFiles.h"
 
