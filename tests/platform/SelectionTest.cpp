@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "platform/PathRules.h"
 #include "platform/Desktop.h"
+#include "platform/PathRules.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/UserTexts.h"
 

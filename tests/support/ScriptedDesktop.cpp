@@ -5,8 +5,8 @@
 #include <optional>
 #include <utility>
 
-#include "platform/PathRules.h"
 #include "platform/Desktop.h"
+#include "platform/PathRules.h"
 
 void CScriptedDesktop::AddPick(const std::string& folder, const std::vector<std::string>& names,
                                std::function<void()> afterwards) {

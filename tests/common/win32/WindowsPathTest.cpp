@@ -2,8 +2,8 @@
 #include <windows.h>
 
 #include "common/PathHelpers.h"
-#include "platform/PathRules.h"
 #include "platform/Desktop.h"
+#include "platform/PathRules.h"
 
 namespace {
 
