@@ -85,23 +85,28 @@ int RunInChild(const std::function<void()>& write) {
     return status;
 }
 
+// In a child: starts replacing old.pdb in place with `bytes`, then `ends` it.
+int WriteInPlaceInChild(const std::string& bytes, const std::function<void()>& ends) {
+    return RunInChild([&] {
+        CFile existing;
+        CFile replacement;
+        if (existing.Open("old.pdb", EOpenMode::kWriteExisting) &&
+            replacement.OpenReplacement("old.pdb", std::move(existing)) &&
+            replacement.Write(bytes.data(), bytes.size())) {
+            ends();
+            replacement.Write("whole", 5);
+            replacement.Commit();
+        }
+    });
+}
+
 // A database written in place is never left half old and half new by a
 // signal: it waits until the new bytes are on the disk, then ends the program.
 // Nor by a kill: the old bytes go back at the next conversion.
 TEST_F(PosixFileTest, SignalWaitsForADatabaseWrittenInPlace) {
     WriteBytes("old.pdb", "old");
     fs::create_hard_link("old.pdb", "other.pdb");
-    const int status = RunInChild([] {
-        CFile existing;
-        CFile replacement;
-        if (existing.Open("old.pdb", EOpenMode::kWriteExisting) &&
-            replacement.OpenReplacement("old.pdb", std::move(existing)) &&
-            replacement.Write("new, ", 5)) {
-            raise(SIGTERM);
-            replacement.Write("whole", 5);
-            replacement.Commit();
-        }
-    });
+    const int status = WriteInPlaceInChild("new, ", [] { raise(SIGTERM); });
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(WTERMSIG(status), SIGTERM);
     EXPECT_EQ(ReadBytes("old.pdb"), "new, whole");
@@ -109,15 +114,7 @@ TEST_F(PosixFileTest, SignalWaitsForADatabaseWrittenInPlace) {
 
     // Killed halfway, as no program can stop: the next open for writing,
     // before anything is asked, finds the database its old self again.
-    RunInChild([] {
-        CFile existing;
-        CFile replacement;
-        if (existing.Open("old.pdb", EOpenMode::kWriteExisting) &&
-            replacement.OpenReplacement("old.pdb", std::move(existing)) &&
-            replacement.Write("half", 4)) {
-            raise(SIGKILL);
-        }
-    });
+    WriteInPlaceInChild("half", [] { raise(SIGKILL); });
     ASSERT_EQ(ReadBytes("old.pdb"), "half");
     CFile next;
     EXPECT_TRUE(next.Open("old.pdb", EOpenMode::kWriteExisting));
